@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <libxml/tree.h>
+
+// One annotated interval of one track. Times are timeline times (player
+// milliseconds / 10). The bounds are public because the file reader, the
+// drawing and the lookups all read them directly; SetBounds keeps them
+// ordered, a file may not.
+class Segment {
+public:
+    Segment() = default;
+    virtual ~Segment() = default;
+
+    Segment(const Segment&) = delete;
+    Segment& operator=(const Segment&) = delete;
+
+    // Orders the bounds and widens an empty interval to one time unit.
+    void SetBounds(double a, double b);
+    void SetTitle(const std::string& title) { m_title = title; }
+    void SetComment(const std::string& comment) { m_comment = comment; }
+
+    // Builds a <segment> element with its <contenu> child; the caller owns it.
+    xmlNodePtr WriteXml() const;
+    // Reads a <segment> element; missing attributes keep their current value
+    // (missing times read as 0).
+    void ReadXml(xmlNodePtr element);
+
+    std::string m_title = " ";
+    std::string m_comment = " ";
+    int32_t m_videoNumber = 0;
+    double m_start = 0.0;
+    double m_end = 0.0;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Segment.h"
+#include "TimelineRenderer.h"
+#include "Track.h"
+#include "TrackList.h"
+#include "UserPrompt.h"
+
+// The tracks with the viewing state that the refresh tick, the drawing, the
+// pointer handling and the commands share. Times are timeline times.
+class CTimeline {
+public:
+    // Builds the sample track with its one sample segment.
+    CTimeline();
+    virtual ~CTimeline() = default;
+
+    CTimeline(const CTimeline&) = delete;
+    CTimeline& operator=(const CTimeline&) = delete;
+
+    // Comments of every segment of every track under m_currentTime, each
+    // followed by "  |  ".
+    void GetSegmentText(std::string& out) const;
+    // Video number under m_currentTime: the selected track's if it has one,
+    // else the last track's that has one, else 0.
+    int GetCompanionVideoNumber() const;
+    // m_currentSegment := the selected track's segment under m_currentTime.
+    Segment* UpdateCurrentSegment();
+
+    // Writes the annotation file atomically; false when it could not be
+    // written, in which case any previous file at `path` is left untouched.
+    bool SaveFile(const std::string& path) const;
+    // Replaces the tracks by the file's; true when they were replaced. A file
+    // that cannot be parsed is reported through the user prompt.
+    bool LoadFile(const std::string& path);
+
+    // Builds the font once, then draws through the renderer (if any).
+    void Draw();
+
+    // The renderer is owned here so that it goes before the tracks it reads.
+    void SetRenderer(std::unique_ptr<TimelineRenderer> renderer) { m_renderer = std::move(renderer); }
+    TimelineRenderer* GetRenderer() const { return m_renderer.get(); }
+    // Not owned; cleared by passing nullptr. Without one, failures are silent.
+    void SetUserPrompt(UserPrompt* prompt) { m_prompt = prompt; }
+
+    static const char* const kSampleComment;
+    static const char* const kLoadFailedText;
+
+    int32_t m_fontReady = 0;
+    Segment* m_currentSegment = nullptr; // not owned; a segment of the selected track
+    double m_currentTime = 0.0;
+    double m_markStart = 0.0;
+    double m_lastTime = 0.0;
+    int32_t m_viewStart = 0;
+    int32_t m_trackScroll = 0;
+    int32_t m_viewSpan = 0;
+    int32_t m_selectedTrack = 0;
+    TrackList m_tracks;
+
+private:
+    std::unique_ptr<TimelineRenderer> m_renderer;
+    UserPrompt* m_prompt = nullptr;
+};

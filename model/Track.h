@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <libxml/tree.h>
+
+#include "Segment.h"
+
+// Segments in the order they were added; never sorted, searched front to back.
+using SegmentList = std::vector<std::unique_ptr<Segment>>;
+
+// One row of the timeline.
+class Track {
+public:
+    Track() = default;
+    virtual ~Track() = default;
+
+    Track(const Track&) = delete;
+    Track& operator=(const Track&) = delete;
+
+    void SetLabel(const std::string& label) { m_label = label; }
+    const std::string& GetLabel() const { return m_label; }
+
+    // Takes ownership; a null segment is ignored.
+    void AppendSegment(std::unique_ptr<Segment> segment);
+    // Removes and destroys that very segment if this track holds it.
+    void RemoveSegment(const Segment* segment);
+    // First segment, in insertion order, whose inclusive bounds hold t; none
+    // for t <= 0.
+    Segment* FindSegmentAt(double t) const;
+
+    const SegmentList& GetSegments() const { return m_segments; }
+
+    xmlNodePtr WriteXml() const;
+    void ReadXml(xmlNodePtr element);
+
+private:
+    std::string m_label = " ";
+    SegmentList m_segments;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <libxml/tree.h>
+
+#include "Track.h"
+
+// The tracks in row order, position 0 at the top. Positions outside the list
+// are ignored by every operation.
+class TrackList {
+public:
+    using Storage = std::vector<std::unique_ptr<Track>>;
+
+    TrackList() = default;
+    virtual ~TrackList() = default;
+
+    TrackList(const TrackList&) = delete;
+    TrackList& operator=(const TrackList&) = delete;
+
+    Track* AppendTrack();
+    int GetCount() const { return static_cast<int>(m_tracks.size()); }
+    Track* GetTrack(int position) const;
+    void RemoveTrack(int position);
+    void MoveTrackUp(int position);
+    void MoveTrackDown(int position);
+    void RemoveAll() { m_tracks.clear(); }
+
+    Storage::const_iterator begin() const { return m_tracks.begin(); }
+    Storage::const_iterator end() const { return m_tracks.end(); }
+
+    // Builds the <corps> element; the caller owns it.
+    xmlNodePtr WriteXml() const;
+    // Appends a track for each <piste> element among `first` and its
+    // following siblings; every other node is skipped.
+    void ReadXml(xmlNodePtr first);
+
+private:
+    bool IsPosition(int position) const { return position >= 0 && position < GetCount(); }
+
+    Storage m_tracks;
+};

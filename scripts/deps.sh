@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, only those missing.
+# Sourced or run by the other scripts; safe to run again.
+set -euo pipefail
+
+QUILL_PACKAGES=(
+  build-essential cmake pkg-config
+  libxml2-dev libgtest-dev libbenchmark-dev
+  qt6-base-dev qt6-qpa-plugins libqt6opengl6-dev
+  libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
+  fonts-dejavu-core
+  xvfb xauth xdotool imagemagick
+  libmpv-dev ffmpeg
+)
+
+missing=()
+for p in "${QUILL_PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installation des paquets manquants : ${missing[*]}"
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

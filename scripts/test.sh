@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the project twice (plain, and with
+# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test of both
+# builds under a virtual X display.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$here"
+
+bash scripts/deps.sh
+
+jobs="$(nproc)"
+export QT_QPA_PLATFORM=xcb
+export LIBGL_ALWAYS_SOFTWARE=1
+
+run_ctest() {
+  local dir="$1"
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --test-dir "$dir" --output-on-failure --timeout 300
+}
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_BUILD_BENCH=OFF
+cmake --build build -j "$jobs"
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILL_SANITIZE=ON -DQUILL_BUILD_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+
+echo "== Tests (sanitizer build) =="
+run_ctest build-asan
+echo "== Tests =="
+run_ctest build
