@@ -1,1 +1,66 @@
-// in progress
+#include "Timeline.h"
+
+const char* const CTimeline::kSampleComment =
+    "Exemple de segment d'annotation. Vous pouvez cr\xC3\xA9" "er d'autres segments d'annotation en utilisant "
+    "les boutons ''['' et '']'' pour indiquer le d\xC3\xA9" "but et la fin d'une annotation. Pour faire "
+    "appara\xC3\xAEtre le menu contextuel, s\xC3\xA9lectionnez les segments avec un clic droit.";
+
+CTimeline::CTimeline()
+{
+    m_tracks.AppendTrack();
+    m_tracks.GetTrack(m_tracks.GetCount() - 1)->SetLabel(" ");
+    auto sample = std::make_unique<Segment>();
+    sample->SetBounds(1.0, 100.0);
+    sample->SetTitle("PL");
+    sample->SetComment(kSampleComment);
+    m_tracks.GetTrack(m_tracks.GetCount() - 1)->AppendSegment(std::move(sample));
+    m_selectedTrack = 0;
+    m_fontReady = 0;
+}
+
+void CTimeline::GetSegmentText(std::string& out) const
+{
+    out.clear();
+    for (const auto& track : m_tracks) {
+        for (const auto& segment : track->GetSegments()) {
+            if (segment->m_start <= m_currentTime && m_currentTime <= segment->m_end) {
+                out += segment->m_comment;
+                out += "  |  ";
+            }
+        }
+    }
+}
+
+int CTimeline::GetCompanionVideoNumber() const
+{
+    int result = 0;
+    int position = 0;
+    for (const auto& track : m_tracks) {
+        const Segment* segment = track->FindSegmentAt(m_currentTime);
+        if (segment != nullptr && segment->m_videoNumber != 0) {
+            result = segment->m_videoNumber;
+            if (position == m_selectedTrack)
+                break;
+        }
+        ++position;
+    }
+    return result;
+}
+
+Segment* CTimeline::UpdateCurrentSegment()
+{
+    const Track* selected = m_tracks.GetTrack(m_selectedTrack);
+    m_currentSegment = selected != nullptr ? selected->FindSegmentAt(m_currentTime) : nullptr;
+    return m_currentSegment;
+}
+
+void CTimeline::Draw()
+{
+    if (!m_renderer)
+        return;
+    if (m_fontReady == 0) {
+        m_renderer->InitFont();
+        m_fontReady = 1;
+    }
+    m_renderer->Draw();
+}

@@ -1,1 +1,52 @@
-// in progress
+#include "TrackList.h"
+
+#include <utility>
+
+#include "XmlText.h"
+
+Track* TrackList::AppendTrack()
+{
+    m_tracks.push_back(std::make_unique<Track>());
+    return m_tracks.back().get();
+}
+
+Track* TrackList::GetTrack(int position) const
+{
+    return IsPosition(position) ? m_tracks[static_cast<size_t>(position)].get() : nullptr;
+}
+
+void TrackList::RemoveTrack(int position)
+{
+    if (IsPosition(position))
+        m_tracks.erase(m_tracks.begin() + position);
+}
+
+void TrackList::MoveTrackUp(int position)
+{
+    if (position < 1 || !IsPosition(position))
+        return;
+    std::swap(m_tracks[static_cast<size_t>(position) - 1], m_tracks[static_cast<size_t>(position)]);
+}
+
+void TrackList::MoveTrackDown(int position)
+{
+    if (!IsPosition(position) || !IsPosition(position + 1))
+        return;
+    std::swap(m_tracks[static_cast<size_t>(position)], m_tracks[static_cast<size_t>(position) + 1]);
+}
+
+xmlNodePtr TrackList::WriteXml() const
+{
+    xmlNodePtr body = xmlNewNode(nullptr, BAD_CAST "corps");
+    for (const auto& track : m_tracks)
+        xmlAddChild(body, track->WriteXml());
+    return body;
+}
+
+void TrackList::ReadXml(xmlNodePtr first)
+{
+    for (xmlNodePtr node = first; node != nullptr; node = node->next) {
+        if (IsElementNamed(node, "piste"))
+            AppendTrack()->ReadXml(node);
+    }
+}

@@ -1,1 +1,88 @@
-// in progress
+#include "XmlText.h"
+
+#include <cstring>
+
+namespace {
+
+const char kReplacement[] = "\xEF\xBF\xBD"; // U+FFFD
+
+// Length of the valid UTF-8 sequence at s[i] holding an XML 1.0 character,
+// or 0 when there is none.
+size_t XmlCharLength(const std::string& s, size_t i)
+{
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = byte(i);
+    if (c < 0x80)
+        return (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') ? 1 : 0;
+    size_t length = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if ((c & 0xE0) == 0xC0) {
+        length = 2; cp = c & 0x1F; min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        length = 3; cp = c & 0x0F; min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        length = 4; cp = c & 0x07; min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > s.size())
+        return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF)
+        return 0;
+    return length;
+}
+
+} // namespace
+
+bool IsElementNamed(xmlNodePtr node, const char* name)
+{
+    return node->type == XML_ELEMENT_NODE && node->name != nullptr
+        && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+}
+
+std::optional<std::string> XmlProp(xmlNodePtr node, const char* name)
+{
+    xmlChar* value = xmlGetProp(node, BAD_CAST name);
+    if (value == nullptr)
+        return std::nullopt;
+    std::string copy(reinterpret_cast<const char*>(value));
+    xmlFree(value);
+    return copy;
+}
+
+void SetXmlProp(xmlNodePtr node, const char* name, const std::string& value)
+{
+    xmlSetProp(node, BAD_CAST name, BAD_CAST XmlSafeText(value).c_str());
+}
+
+std::string XmlSafeText(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t n = XmlCharLength(text, i);
+        if (n == 0)
+            break;
+        i += n;
+    }
+    if (i == text.size())
+        return text;
+
+    std::string safe = text.substr(0, i);
+    while (i < text.size()) {
+        const size_t n = XmlCharLength(text, i);
+        if (n == 0) {
+            safe += kReplacement;
+            ++i;
+            continue;
+        }
+        safe.append(text, i, n);
+        i += n;
+    }
+    return safe;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include <libxml/tree.h>
+
+// Small helpers at the libxml2 boundary of the annotation file.
+
+// Element node whose name is exactly `name` (byte for byte, so case matters).
+bool IsElementNamed(xmlNodePtr node, const char* name);
+// Copy of the attribute's value, or none when the attribute is missing.
+std::optional<std::string> XmlProp(xmlNodePtr node, const char* name);
+// Sets the attribute from text made safe for XML 1.0 (see XmlSafeText).
+void SetXmlProp(xmlNodePtr node, const char* name, const std::string& value);
+// The text unchanged when XML 1.0 can carry it; otherwise each invalid UTF-8
+// sequence and each character XML forbids (control characters other than tab,
+// newline and carriage return, U+FFFE, U+FFFF) becomes U+FFFD, so that a
+// saved file always parses back.
+std::string XmlSafeText(const std::string& text);
