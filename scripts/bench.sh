@@ -16,6 +16,6 @@ status=0
 for b in build-bench/bench/bench_*; do
   [ -x "$b" ] || continue
   echo "== $(basename "$b") =="
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$b" "$@" || status=1
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$b" --benchmark_color=false "$@" || status=1
 done
 exit "$status"

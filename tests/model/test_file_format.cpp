@@ -1,0 +1,375 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TimeValue.h"
+#include "Timeline.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RecordingPrompt : UserPrompt {
+    std::vector<std::string> texts;
+    bool Confirm(const std::string& text) override
+    {
+        texts.push_back(text);
+        return true;
+    }
+};
+
+class FileFormat : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("quill-file-" + std::to_string(::getpid()) + "-"
+                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        m_timeline.SetUserPrompt(&m_prompt);
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::permissions(m_dir, fs::perms::owner_all, ignored);
+        fs::remove_all(m_dir, ignored);
+    }
+
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+
+    std::string Write(const std::string& name, const std::string& content) const
+    {
+        std::ofstream(Path(name), std::ios::binary) << content;
+        return Path(name);
+    }
+
+    static std::string Read(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    // Loads a <corps> document made of `body`.
+    void LoadBody(const std::string& body)
+    {
+        ASSERT_TRUE(m_timeline.LoadFile(Write("in.xml", "<?xml version=\"1.0\"?><corps>" + body + "</corps>")));
+    }
+
+    const Segment& OnlySegment() const
+    {
+        return *m_timeline.m_tracks.GetTrack(0)->GetSegments().front();
+    }
+
+    fs::path m_dir;
+    RecordingPrompt m_prompt;
+    CTimeline m_timeline;
+};
+
+const char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+
+} // namespace
+
+TEST(TimeValue, WriteTruncatesTowardZeroAndSaturates)
+{
+    const std::vector<std::pair<double, std::string>> cases = {
+        {1.0, "100"},       {100.0, "10000"},   {12.349, "1234"},  {-0.5, "-50"},
+        {0.29, "28"},       {0.3, "30"},        {0.0, "0"},        {-0.001, "0"},
+        {1e300, "2147483647"}, {-1e300, "-2147483648"},
+        {std::numeric_limits<double>::infinity(), "2147483647"},
+        {-std::numeric_limits<double>::infinity(), "-2147483648"},
+        {std::nan(""), "0"},
+    };
+    for (const auto& [time, text] : cases)
+        EXPECT_EQ(FormatTimeValue(time), text) << time;
+}
+
+TEST(TimeValue, ReadTakesSpaceSignDigitsAndSaturates)
+{
+    const std::vector<std::pair<const char*, int32_t>> cases = {
+        {"12.5", 12},   {"abc", 0},     {" 42", 42},   {"-3", -3},  {"+7", 7},     {"", 0},
+        {"\t\n 5x", 5}, {"- 5", 0},     {"+", 0},      {"007", 7},  {"1e3", 1},
+        {"2147483647", 2147483647},     {"2147483648", 2147483647},
+        {"-2147483648", std::numeric_limits<int32_t>::min()},
+        {"99999999999999999999999", 2147483647},
+        {"-99999999999999999999999", std::numeric_limits<int32_t>::min()},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ParseIntValue(text), value) << '"' << text << '"';
+    EXPECT_EQ(ParseIntValue(nullptr), 0);
+    EXPECT_DOUBLE_EQ(ParseTimeValue("12.5"), 0.12);
+    EXPECT_DOUBLE_EQ(ParseTimeValue("-3"), -0.03);
+}
+
+TEST_F(FileFormat, SampleIsWrittenAsTheGoldenFile)
+{
+    ASSERT_TRUE(m_timeline.SaveFile(Path("sample.xml")));
+    const std::string golden = std::string(kXmlDeclaration)
+        + "<corps>\n"
+          "  <piste libelle=\" \">\n"
+          "    <segment debut=\"100\" fin=\"10000\">\n"
+          "      <contenu titre=\"PL\" commentaire=\"" + CTimeline::kSampleComment + "\" video=\"0\"/>\n"
+          "    </segment>\n"
+          "  </piste>\n"
+          "</corps>\n";
+    EXPECT_EQ(Read(Path("sample.xml")), golden);
+}
+
+TEST_F(FileFormat, TracksSegmentsAndAttributesAreWrittenInOrder)
+{
+    m_timeline.m_tracks.RemoveAll();
+    Track* first = m_timeline.m_tracks.AppendTrack();
+    first->SetLabel("Attaque");
+    for (double start : {3.0, 1.0}) {
+        auto s = std::make_unique<Segment>();
+        s->SetBounds(start, start + 0.5);
+        s->SetTitle("t" + std::to_string(static_cast<int>(start)));
+        first->AppendSegment(std::move(s));
+    }
+    m_timeline.m_tracks.AppendTrack()->SetLabel("Vide");
+    ASSERT_TRUE(m_timeline.SaveFile(Path("order.xml")));
+    EXPECT_EQ(Read(Path("order.xml")), std::string(kXmlDeclaration)
+                                           + "<corps>\n"
+                                             "  <piste libelle=\"Attaque\">\n"
+                                             "    <segment debut=\"300\" fin=\"350\">\n"
+                                             "      <contenu titre=\"t3\" commentaire=\" \" video=\"0\"/>\n"
+                                             "    </segment>\n"
+                                             "    <segment debut=\"100\" fin=\"150\">\n"
+                                             "      <contenu titre=\"t1\" commentaire=\" \" video=\"0\"/>\n"
+                                             "    </segment>\n"
+                                             "  </piste>\n"
+                                             "  <piste libelle=\"Vide\"/>\n"
+                                             "</corps>\n");
+
+    m_timeline.m_tracks.RemoveAll();
+    ASSERT_TRUE(m_timeline.SaveFile(Path("empty.xml")));
+    EXPECT_EQ(Read(Path("empty.xml")), std::string(kXmlDeclaration) + "<corps/>\n");
+    m_timeline.m_tracks.AppendTrack();
+    ASSERT_TRUE(m_timeline.LoadFile(Path("empty.xml")));
+    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 0);
+}
+
+TEST_F(FileFormat, TextsComeBackByteForByte)
+{
+    const std::string label = "Défense à trois — « zone »";
+    const std::string title = "Quote \" amp & lt < gt > apos '";
+    const std::string comment = "ligne 1\nligne 2\ttab\r\nfin 日本語 🎥";
+    Track* track = m_timeline.m_tracks.GetTrack(0);
+    track->SetLabel(label);
+    Segment& s = *track->GetSegments().front();
+    s.SetTitle(title);
+    s.SetComment(comment);
+    s.m_videoNumber = -12;
+    ASSERT_TRUE(m_timeline.SaveFile(Path("texts.xml")));
+
+    CTimeline loaded;
+    ASSERT_TRUE(loaded.LoadFile(Path("texts.xml")));
+    ASSERT_EQ(loaded.m_tracks.GetCount(), 1);
+    EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetLabel(), label);
+    const Segment& back = *loaded.m_tracks.GetTrack(0)->GetSegments().front();
+    EXPECT_EQ(back.m_title, title);
+    EXPECT_EQ(back.m_comment, comment);
+    EXPECT_EQ(back.m_videoNumber, -12);
+    EXPECT_EQ(back.m_start, 1.0);
+    EXPECT_EQ(back.m_end, 100.0);
+}
+
+TEST_F(FileFormat, BytesXmlCannotCarryDoNotMakeTheFileUnreadable)
+{
+    Segment& s = *m_timeline.m_tracks.GetTrack(0)->GetSegments().front();
+    s.SetTitle(std::string("bell\x07 nul") + '\0' + "end \xC3 lone \xFF\xFE été");
+    m_timeline.m_tracks.GetTrack(0)->SetLabel("esc\x1B");
+    ASSERT_TRUE(m_timeline.SaveFile(Path("bad.xml")));
+
+    CTimeline loaded;
+    RecordingPrompt prompt;
+    loaded.SetUserPrompt(&prompt);
+    ASSERT_TRUE(loaded.LoadFile(Path("bad.xml")));
+    EXPECT_TRUE(prompt.texts.empty());
+    const std::string fffd = "\xEF\xBF\xBD";
+    EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetLabel(), "esc" + fffd);
+    const Segment& back = *loaded.m_tracks.GetTrack(0)->GetSegments().front();
+    EXPECT_EQ(back.m_title, "bell" + fffd + " nul" + fffd + "end " + fffd + " lone " + fffd + fffd + " été");
+    EXPECT_EQ(back.m_comment, CTimeline::kSampleComment);
+}
+
+TEST_F(FileFormat, TimeReadAsHundredthsAndTruncatedOnWriteBack)
+{
+    LoadBody("<piste libelle='p'><segment debut='29' fin=' 42'><contenu/></segment></piste>");
+    EXPECT_DOUBLE_EQ(OnlySegment().m_start, 0.29);
+    EXPECT_DOUBLE_EQ(OnlySegment().m_end, 0.42);
+    ASSERT_TRUE(m_timeline.SaveFile(Path("back.xml")));
+    EXPECT_NE(Read(Path("back.xml")).find("debut=\"28\" fin=\"42\""), std::string::npos);
+
+    LoadBody("<piste><segment debut='500' fin='100'/></piste>");
+    EXPECT_EQ(OnlySegment().m_start, 5.0); // kept inverted, as stored
+    EXPECT_EQ(OnlySegment().m_end, 1.0);
+    m_timeline.m_currentTime = 3.0;
+    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->FindSegmentAt(3.0), nullptr);
+}
+
+TEST_F(FileFormat, OnlyExactlyNamedElementsAreRead)
+{
+    LoadBody("text<!-- c --><?pi x?>"
+             "<Piste libelle='no'/><autre/><segment debut='1' fin='2'/>"
+             "<piste libelle='yes'>  <SEGMENT debut='1' fin='2'/><segment debut='100' fin='200'>"
+             "<Contenu titre='no'/><contenu titre='t' commentaire='c' video='4'/><x/></segment>"
+             "<!-- c --></piste>");
+    ASSERT_EQ(m_timeline.m_tracks.GetCount(), 1);
+    const Track* track = m_timeline.m_tracks.GetTrack(0);
+    EXPECT_EQ(track->GetLabel(), "yes");
+    ASSERT_EQ(track->GetSegments().size(), 1u);
+    EXPECT_EQ(OnlySegment().m_title, "t");
+    EXPECT_EQ(OnlySegment().m_comment, "c");
+    EXPECT_EQ(OnlySegment().m_videoNumber, 4);
+}
+
+TEST_F(FileFormat, LastContenuDecidesAndNoneKeepsNewSegmentValues)
+{
+    LoadBody("<piste><segment debut='1' fin='2'><contenu titre='a' commentaire='b' video='1'/>"
+             "<contenu titre='c' commentaire='d' video='2'/></segment><segment debut='1' fin='2'/></piste>");
+    const auto& segments = m_timeline.m_tracks.GetTrack(0)->GetSegments();
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_EQ(segments[0]->m_title, "c");
+    EXPECT_EQ(segments[0]->m_comment, "d");
+    EXPECT_EQ(segments[0]->m_videoNumber, 2);
+    EXPECT_EQ(segments[1]->m_title, " ");
+    EXPECT_EQ(segments[1]->m_comment, " ");
+    EXPECT_EQ(segments[1]->m_videoNumber, 0);
+}
+
+TEST_F(FileFormat, MissingAttributesKeepNewValues)
+{
+    LoadBody("<piste><segment><contenu/></segment></piste>");
+    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), " ");
+    EXPECT_EQ(OnlySegment().m_start, 0.0);
+    EXPECT_EQ(OnlySegment().m_end, 0.0);
+    EXPECT_EQ(OnlySegment().m_title, " ");
+    EXPECT_EQ(OnlySegment().m_comment, " ");
+    EXPECT_EQ(OnlySegment().m_videoNumber, 0);
+}
+
+TEST_F(FileFormat, LoadKeepsSelectionAndViewButClearsCurrentSegment)
+{
+    m_timeline.m_selectedTrack = 3;
+    m_timeline.m_markStart = 7.5;
+    m_timeline.m_viewStart = 12;
+    m_timeline.m_currentTime = 50.0;
+    m_timeline.UpdateCurrentSegment();
+    m_timeline.m_selectedTrack = 0;
+    ASSERT_NE(m_timeline.UpdateCurrentSegment(), nullptr);
+    m_timeline.m_selectedTrack = 3;
+    LoadBody("<piste/>");
+    EXPECT_EQ(m_timeline.m_currentSegment, nullptr);
+    EXPECT_EQ(m_timeline.m_selectedTrack, 3);
+    EXPECT_EQ(m_timeline.m_markStart, 7.5);
+    EXPECT_EQ(m_timeline.m_viewStart, 12);
+}
+
+TEST_F(FileFormat, UnreadableOrForeignFilesLeaveEverythingInPlace)
+{
+    m_timeline.m_currentTime = 50.0;
+    Segment* current = m_timeline.UpdateCurrentSegment();
+    const Track* sample = m_timeline.m_tracks.GetTrack(0);
+    const auto unchanged = [&] {
+        return m_timeline.m_tracks.GetCount() == 1 && m_timeline.m_tracks.GetTrack(0) == sample
+            && m_timeline.m_currentSegment == current && m_timeline.m_selectedTrack == 0;
+    };
+
+    EXPECT_FALSE(m_timeline.LoadFile(Path("missing.xml")));
+    EXPECT_EQ(m_prompt.texts, (std::vector<std::string>{"le fichier n'a pas été ouvert"}));
+    EXPECT_TRUE(unchanged());
+
+    m_prompt.texts.clear();
+    EXPECT_FALSE(m_timeline.LoadFile(Write("empty.xml", "")));
+    EXPECT_EQ(m_prompt.texts.size(), 1u);
+    EXPECT_TRUE(unchanged());
+
+    m_prompt.texts.clear();
+    EXPECT_FALSE(m_timeline.LoadFile(Write("other.xml", "<body><piste libelle='x'/></body>")));
+    EXPECT_FALSE(m_timeline.LoadFile(Write("noroot.xml", "<?xml version='1.0'?>")));
+    EXPECT_FALSE(m_timeline.LoadFile(Write("corpsless.xml", "<Corps><piste/></Corps>")));
+    EXPECT_TRUE(unchanged());
+    EXPECT_LE(m_prompt.texts.size(), 1u); // a document-less parse is reported, a foreign root is not
+}
+
+TEST_F(FileFormat, DamagedFileIsRecoveredAsFarAsItGoes)
+{
+    ASSERT_TRUE(m_timeline.LoadFile(Write("cut.xml", "<corps><piste libelle='a'><segment debut='100' fin='2")));
+    EXPECT_TRUE(m_prompt.texts.empty());
+    ASSERT_GE(m_timeline.m_tracks.GetCount(), 1);
+    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), "a");
+}
+
+TEST_F(FileFormat, ExternalEntitiesAreNotExpanded)
+{
+    Write("secret.txt", "secret");
+    const std::string doc = "<?xml version='1.0'?><!DOCTYPE corps [<!ENTITY x SYSTEM 'file://" + Path("secret.txt")
+        + "'>]><corps><piste libelle='&x;'/></corps>";
+    m_timeline.LoadFile(Write("xxe.xml", doc));
+    for (const auto& track : m_timeline.m_tracks)
+        EXPECT_EQ(track->GetLabel().find("secret"), std::string::npos);
+}
+
+TEST_F(FileFormat, FailedSaveReportsFalseAndLeavesOldFileUntouched)
+{
+    EXPECT_FALSE(m_timeline.SaveFile(Path("no/such/folder/a.xml")));
+    EXPECT_FALSE(m_timeline.SaveFile(Write("plain", "x") + "/inside-a-file.xml"));
+
+    const std::string target = Write("annotations.xml", "previous content");
+    // Make the disk "full" part way through the write.
+    for (int i = 0; i < 2000; ++i)
+        m_timeline.m_tracks.AppendTrack()->SetLabel(std::string(40, 'x'));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = m_timeline.SaveFile(target);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Read(target), "previous content");
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(m_dir))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"annotations.xml", "plain"})); // no temporary left behind
+
+    ASSERT_TRUE(m_timeline.SaveFile(target));
+    EXPECT_NE(Read(target).find("<corps>"), std::string::npos);
+}
+
+TEST_F(FileFormat, SaveIntoReadOnlyFolderFailsWithoutDamage)
+{
+    const std::string target = Write("kept.xml", "previous content");
+    fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
+    if (::access(m_dir.c_str(), W_OK) == 0)
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    EXPECT_FALSE(m_timeline.SaveFile(target));
+    EXPECT_EQ(Read(target), "previous content");
+}
+
+TEST_F(FileFormat, SaveKeepsPermissionsAndSymbolicLinks)
+{
+    const std::string real = Write("real.xml", "old");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(real, Path("link.xml"));
+    ASSERT_TRUE(m_timeline.SaveFile(Path("link.xml")));
+    EXPECT_TRUE(fs::is_symlink(Path("link.xml")));
+    EXPECT_NE(Read(real).find("<corps>"), std::string::npos);
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
