@@ -1,0 +1,29 @@
+#pragma once
+
+// Dialog units to pixels. The templates' 8-point font has base units of
+// 6 x 13 pixels at 96 DPI: a horizontal unit is a quarter of the base width
+// and a vertical unit an eighth of the base height, both scaled by the
+// screen's logical DPI / 96.
+//
+// Edges are converted rather than sizes, so that controls that touch in
+// dialog units still touch in pixels; halves round to even, so that the
+// main window's 675 x 318 units come out at 1012 x 517 pixels.
+
+inline constexpr int kDialogBaseUnitX = 6;
+inline constexpr int kDialogBaseUnitY = 13;
+
+int DialogUnitsToPixelsX(int units, double scale = 1.0);
+int DialogUnitsToPixelsY(int units, double scale = 1.0);
+
+// A rectangle in pixels, left/top inclusive, width/height derived from the
+// converted right and bottom edges.
+struct PixelRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+
+    bool operator==(const PixelRect&) const = default;
+};
+
+PixelRect DialogRectToPixels(int x, int y, int width, int height, double scale = 1.0);
