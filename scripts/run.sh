@@ -6,5 +6,9 @@ cd "$here"
 
 bash scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_BUILD_BENCH=OFF
-cmake --build build -j "$(nproc)" --target quillmark
+cmake --build build -j "$(nproc)"
+if [ ! -x build/app/quillmark ]; then
+  echo "Quillmark est compilé, mais la fenêtre principale n'existe pas encore : rien à lancer."
+  exit 0
+fi
 exec ./build/app/quillmark "$@"
