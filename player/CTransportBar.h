@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QWidget>
+
+class QLabel;
+class QSlider;
+class QToolButton;
+
+// The small bar under a player's picture: play/pause, one frame back and
+// forward, the position slider, the time and the mute toggle. It only shows
+// a state and asks for changes; the control carries them out.
+class CTransportBar : public QWidget {
+    Q_OBJECT
+public:
+    struct State {
+        bool loaded = false;
+        bool playing = false;
+        bool muted = false;
+        int32_t timeMs = 0;
+        int32_t durationMs = 0;
+    };
+
+    explicit CTransportBar(QWidget* parent = nullptr);
+
+    void Show(const State& state);
+
+signals:
+    void playPauseRequested();
+    void stepRequested(int frames);
+    void seekRequested(int32_t ms);
+    void muteRequested(bool muted);
+
+private:
+    void OnSliderAction();
+
+    QToolButton* m_playPause = nullptr;
+    QToolButton* m_stepBack = nullptr;
+    QToolButton* m_stepForward = nullptr;
+    QSlider* m_position = nullptr;
+    QLabel* m_time = nullptr;
+    QToolButton* m_mute = nullptr;
+    State m_state;
+};

@@ -1,0 +1,430 @@
+#include "MpvEngine.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <clocale>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <system_error>
+
+#include <mpv/client.h>
+
+namespace {
+
+enum ObservedProperty : uint64_t { kTimePos = 1, kPause, kMute, kEndReached, kDuration };
+enum ReplyKind : uint64_t { kSeekReply = 1, kLoadReply = 2 };
+
+std::mutex& AudioOutputMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::string& AudioOutputName()
+{
+    static std::string name;
+    return name;
+}
+
+std::string SecondsText(double seconds)
+{
+    // Locale-free, whatever LC_NUMERIC says.
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 6);
+    return std::string(text, result.ptr);
+}
+
+const mpv_node* MapValue(const mpv_node& map, const char* key)
+{
+    if (map.format != MPV_FORMAT_NODE_MAP)
+        return nullptr;
+    for (int i = 0; i < map.u.list->num; ++i)
+        if (std::strcmp(map.u.list->keys[i], key) == 0)
+            return &map.u.list->values[i];
+    return nullptr;
+}
+
+int64_t MapInt(const mpv_node& map, const char* key)
+{
+    const mpv_node* value = MapValue(map, key);
+    return value != nullptr && value->format == MPV_FORMAT_INT64 ? value->u.int64 : 0;
+}
+
+} // namespace
+
+MpvEngine::MpvEngine(Output output, QObject* parent) : QObject(parent)
+{
+    // mpv refuses to start under a numeric locale other than "C".
+    std::setlocale(LC_NUMERIC, "C");
+    m_mpv = mpv_create();
+    if (m_mpv == nullptr)
+        throw PlayerError::EngineUnavailable();
+    Configure(output);
+    if (mpv_initialize(m_mpv) < 0) {
+        mpv_terminate_destroy(m_mpv);
+        m_mpv = nullptr;
+        throw PlayerError::EngineUnavailable();
+    }
+    Observe();
+    mpv_set_wakeup_callback(m_mpv, &MpvEngine::OnWakeup, this);
+}
+
+MpvEngine::~MpvEngine()
+{
+    // After this returns no wakeup runs, and queued drains die with the object.
+    mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
+    mpv_terminate_destroy(m_mpv);
+}
+
+void MpvEngine::SetAudioOutput(const std::string& name)
+{
+    std::lock_guard lock(AudioOutputMutex());
+    AudioOutputName() = name;
+}
+
+void MpvEngine::Configure(Output output)
+{
+    const char* const options[][2] = {
+        {"vo", output == Output::Render ? "libmpv" : "null"},
+        {"pause", "yes"},
+        {"idle", "yes"},
+        // Stay on the last frame at the end instead of unloading the file.
+        {"keep-open", "yes"},
+        {"hr-seek", "yes"},
+        {"hwdec", "no"},
+        {"gpu-hwdec-interop", "no"},
+        {"audio-display", "no"},
+        {"osd-level", "0"},
+        {"config", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"terminal", "no"},
+    };
+    for (const auto& option : options)
+        mpv_set_option_string(m_mpv, option[0], option[1]);
+    std::lock_guard lock(AudioOutputMutex());
+    if (!AudioOutputName().empty())
+        mpv_set_option_string(m_mpv, "ao", AudioOutputName().c_str());
+}
+
+void MpvEngine::Observe()
+{
+    mpv_observe_property(m_mpv, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_mpv, kPause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(m_mpv, kMute, "mute", MPV_FORMAT_FLAG);
+    mpv_observe_property(m_mpv, kEndReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(m_mpv, kDuration, "duration", MPV_FORMAT_DOUBLE);
+}
+
+void MpvEngine::OnWakeup(void* self)
+{
+    auto* engine = static_cast<MpvEngine*>(self);
+    if (engine->m_drainPosted.exchange(true))
+        return;
+    QMetaObject::invokeMethod(engine, &MpvEngine::DrainEvents, Qt::QueuedConnection);
+}
+
+void MpvEngine::Load(const std::string& path)
+{
+    if (path.empty()) {
+        Unload();
+        return;
+    }
+    ForgetFile();
+    if (m_shutDown)
+        FailLoad(PlayerError::CannotOpen(path));
+
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error || !std::filesystem::exists(absolute, error))
+        FailLoad(PlayerError::NotFound(path));
+    if (!std::filesystem::is_regular_file(absolute, error))
+        FailLoad(PlayerError::NotAVideo(path));
+
+    // Commands go asynchronously, hence in order: a synchronous one would
+    // overtake the seeks and stops still queued for the previous file.
+    // A new file starts paused, whatever the last one was doing.
+    SetFlag("pause", true);
+    m_paused = true;
+    // An absolute path is never taken for a protocol or an option.
+    const std::string target = absolute.string();
+    const char* command[] = {"loadfile", target.c_str(), "replace", nullptr};
+    ++m_generation;
+    if (mpv_command_async(m_mpv, ReplyId(kLoadReply), command) < 0)
+        FailLoad(PlayerError::CannotOpen(path));
+    WaitForLoad(path);
+    CheckPlayable(path);
+    emit StateChanged();
+}
+
+void MpvEngine::WaitForLoad(const std::string& path)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kLoadTimeoutMs);
+    std::optional<int64_t> entry;
+    int64_t lastStarted = -1;
+    for (;;) {
+        const std::chrono::duration<double> left = deadline - Clock::now();
+        if (left.count() <= 0.0)
+            FailLoad(PlayerError::TooSlow(path));
+        const mpv_event* event = mpv_wait_event(m_mpv, left.count());
+        switch (event->event_id) {
+        case MPV_EVENT_SHUTDOWN:
+            HandleEvent(*event);
+            FailLoad(PlayerError::CannotOpen(path));
+        case MPV_EVENT_COMMAND_REPLY:
+            if (event->reply_userdata != ReplyId(kLoadReply))
+                break;
+            if (event->error < 0)
+                FailLoad(PlayerError::CannotOpen(path));
+            entry = MapInt(static_cast<const mpv_event_command*>(event->data)->result, "playlist_entry_id");
+            continue;
+        case MPV_EVENT_START_FILE:
+            lastStarted = static_cast<const mpv_event_start_file*>(event->data)->playlist_entry_id;
+            continue;
+        case MPV_EVENT_FILE_LOADED:
+            if (entry && lastStarted == *entry) {
+                m_entry = *entry;
+                return;
+            }
+            continue;
+        case MPV_EVENT_END_FILE: {
+            const auto* end = static_cast<const mpv_event_end_file*>(event->data);
+            if (!entry || end->playlist_entry_id != *entry)
+                break;
+            if (end->error == MPV_ERROR_UNKNOWN_FORMAT)
+                FailLoad(PlayerError::NotAVideo(path));
+            FailLoad(PlayerError::CannotOpen(path));
+        }
+        default:
+            break;
+        }
+        HandleEvent(*event);
+    }
+}
+
+void MpvEngine::CheckPlayable(const std::string& path)
+{
+    double duration = 0.0;
+    mpv_get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &duration);
+    int image = 0;
+    mpv_get_property(m_mpv, "current-tracks/video/image", MPV_FORMAT_FLAG, &image);
+    int64_t videoTrack = 0;
+    const bool hasVideo = mpv_get_property(m_mpv, "vid", MPV_FORMAT_INT64, &videoTrack) >= 0 && videoTrack > 0;
+    // A still picture or a sound file is not something to annotate along time.
+    if (!hasVideo || image != 0 || !(duration > 0.0))
+        FailLoad(PlayerError::NotAVideo(path));
+    double fps = 0.0;
+    mpv_get_property(m_mpv, "container-fps", MPV_FORMAT_DOUBLE, &fps);
+
+    m_videoTrack = videoTrack;
+    m_loaded = true;
+    m_clock.StartFile(PlaybackClock::ToMilliseconds(duration), fps);
+}
+
+void MpvEngine::FailLoad(const PlayerError& error)
+{
+    m_entry = 0;
+    Stop();
+    emit StateChanged();
+    throw error;
+}
+
+void MpvEngine::Unload()
+{
+    const bool wasLoaded = m_loaded;
+    ForgetFile();
+    if (!wasLoaded)
+        return;
+    Stop();
+    emit StateChanged();
+}
+
+void MpvEngine::ForgetFile()
+{
+    m_loaded = false;
+    m_entry = 0;
+    m_clock.Reset();
+}
+
+void MpvEngine::Stop()
+{
+    // The core ends the file on its own time; the end event is recognised
+    // as the old file's and ignored.
+    const char* command[] = {"stop", nullptr};
+    mpv_command_async(m_mpv, 0, command);
+}
+
+void MpvEngine::Seek(int32_t ms)
+{
+    if (!m_loaded)
+        return;
+    if (const auto seconds = m_clock.RequestSeek(ms))
+        SendSeek(*seconds);
+    emit StateChanged();
+}
+
+void MpvEngine::StepFrames(int delta)
+{
+    if (!m_loaded)
+        return;
+    SetPlaying(false);
+    Seek(m_clock.StepTarget(delta));
+}
+
+void MpvEngine::SetPlaying(bool playing)
+{
+    if (!m_loaded || playing == IsPlaying())
+        return;
+    // Playing from the end starts over, as any player does.
+    if (playing && m_clock.AtEnd())
+        Seek(0);
+    m_paused = !playing;
+    SetFlag("pause", m_paused);
+    emit StateChanged();
+}
+
+void MpvEngine::RestoreVideo()
+{
+    if (!m_loaded || m_videoTrack <= 0)
+        return;
+    int64_t track = m_videoTrack;
+    mpv_set_property_async(m_mpv, 0, "vid", MPV_FORMAT_INT64, &track);
+}
+
+void MpvEngine::SetMuted(bool muted)
+{
+    m_muted = muted;
+    SetFlag("mute", muted);
+    emit StateChanged();
+}
+
+void MpvEngine::SetVolume(int32_t percent)
+{
+    m_volume = std::clamp(percent, 0, 100);
+    double volume = m_volume;
+    mpv_set_property_async(m_mpv, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
+}
+
+QImage MpvEngine::GrabVideoFrame()
+{
+    if (!m_loaded)
+        return {};
+    const char* command[] = {"screenshot-raw", "video", nullptr};
+    mpv_node result{};
+    if (mpv_command_ret(m_mpv, command, &result) < 0)
+        return {};
+    QImage frame;
+    const mpv_node* data = MapValue(result, "data");
+    const mpv_node* format = MapValue(result, "format");
+    const auto width = static_cast<int>(MapInt(result, "w"));
+    const auto height = static_cast<int>(MapInt(result, "h"));
+    const auto stride = static_cast<int>(MapInt(result, "stride"));
+    if (data != nullptr && data->format == MPV_FORMAT_BYTE_ARRAY && format != nullptr
+        && format->format == MPV_FORMAT_STRING && std::strcmp(format->u.string, "bgr0") == 0
+        && static_cast<int64_t>(data->u.ba->size) >= static_cast<int64_t>(stride) * height) {
+        // bgr0 bytes are 0x00RRGGBB words on a little-endian machine.
+        frame = QImage(static_cast<const uchar*>(data->u.ba->data), width, height, stride, QImage::Format_RGB32).copy();
+    }
+    mpv_free_node_contents(&result);
+    return frame;
+}
+
+void MpvEngine::DrainEvents()
+{
+    m_drainPosted = false;
+    bool changed = false;
+    for (;;) {
+        const mpv_event* event = mpv_wait_event(m_mpv, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        changed = HandleEvent(*event) || changed;
+        // A core that has shut down repeats that event for ever.
+        if (m_shutDown)
+            break;
+    }
+    if (changed)
+        emit StateChanged();
+}
+
+bool MpvEngine::HandleEvent(const mpv_event& event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto* property = static_cast<const mpv_event_property*>(event.data);
+        if (property->format == MPV_FORMAT_DOUBLE) {
+            const double value = *static_cast<const double*>(property->data);
+            if (event.reply_userdata == kTimePos)
+                m_clock.OnPosition(value);
+            if (event.reply_userdata == kDuration)
+                m_clock.OnDuration(value);
+            return true;
+        }
+        if (property->format != MPV_FORMAT_FLAG)
+            return false;
+        const bool value = *static_cast<const int*>(property->data) != 0;
+        if (event.reply_userdata == kPause)
+            m_paused = value;
+        if (event.reply_userdata == kMute)
+            m_muted = value;
+        if (event.reply_userdata == kEndReached)
+            m_clock.OnEndReached(value);
+        return true;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART:
+        if (!m_loaded)
+            return false;
+        if (const auto seconds = m_clock.OnRestart())
+            SendSeek(*seconds);
+        return true;
+    case MPV_EVENT_COMMAND_REPLY:
+        if (event.reply_userdata != ReplyId(kSeekReply) || event.error >= 0 || !m_loaded)
+            return false;
+        if (const auto seconds = m_clock.OnSeekFailed())
+            SendSeek(*seconds);
+        return true;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        if (m_entry == 0 || end->playlist_entry_id != m_entry)
+            return false;
+        // The file went away under the player (a read error, say).
+        m_loaded = false;
+        m_entry = 0;
+        m_clock.Reset();
+        return true;
+    }
+    case MPV_EVENT_SHUTDOWN:
+        m_shutDown = true;
+        m_loaded = false;
+        m_entry = 0;
+        m_clock.Reset();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MpvEngine::SendSeek(double seconds)
+{
+    const std::string target = SecondsText(seconds);
+    const char* command[] = {"seek", target.c_str(), "absolute+exact", nullptr};
+    if (mpv_command_async(m_mpv, ReplyId(kSeekReply), command) < 0)
+        if (const auto next = m_clock.OnSeekFailed())
+            SendSeek(*next);
+}
+
+void MpvEngine::SetFlag(const char* name, bool value)
+{
+    int flag = value ? 1 : 0;
+    mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_FLAG, &flag);
+}
+
+uint64_t MpvEngine::ReplyId(uint64_t kind) const
+{
+    return (static_cast<uint64_t>(m_generation) << 8) | kind;
+}

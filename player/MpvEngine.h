@@ -1,0 +1,106 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include <QImage>
+#include <QObject>
+
+#include "PlaybackClock.h"
+#include "PlayerError.h"
+
+struct mpv_handle;
+struct mpv_event;
+
+// One libmpv core driven from the GUI thread. Every call returns at once
+// except Load, which waits (bounded) for the file to open, and
+// GrabVideoFrame. mpv's events are drained on the GUI thread through a
+// queued call posted by its wakeup callback.
+class MpvEngine : public QObject {
+    Q_OBJECT
+public:
+    // Render: frames go to a render context (see MpvRenderContext), which must
+    // exist before a file is loaded. Headless: no video output at all.
+    enum class Output { Render, Headless };
+    static constexpr int kLoadTimeoutMs = 5000;
+
+    // Throws PlayerError when libmpv cannot start.
+    explicit MpvEngine(Output output, QObject* parent = nullptr);
+    ~MpvEngine() override;
+    MpvEngine(const MpvEngine&) = delete;
+    MpvEngine& operator=(const MpvEngine&) = delete;
+
+    // Audio output of the engines created afterwards; "" keeps mpv's choice.
+    static void SetAudioOutput(const std::string& name);
+
+    // Replaces the file; throws PlayerError (naming `path`) when it cannot be
+    // played, leaving the engine empty. "" unloads.
+    void Load(const std::string& path);
+    void Unload();
+    bool IsLoaded() const { return m_loaded; }
+
+    int32_t Duration() const { return m_clock.Duration(); }
+    // Cheap: read from what the engine last reported.
+    int32_t Time() const { return m_clock.Time(); }
+    // Exact seek, clamped to the file; Time() reports `ms` from now on.
+    void Seek(int32_t ms);
+    // Pauses and shows the frame `delta` frames away.
+    void StepFrames(int delta);
+    bool SeekInFlight() const { return m_clock.SeekInFlight(); }
+    bool AtEnd() const { return m_clock.AtEnd(); }
+    double FrameRate() const { return m_clock.FrameRate(); }
+
+    // At the end the core stops by itself, before it reports the pause.
+    bool IsPlaying() const { return m_loaded && !m_paused && !m_clock.AtEnd(); }
+    void SetPlaying(bool playing);
+    void TogglePlaying() { SetPlaying(!IsPlaying()); }
+    bool IsMuted() const { return m_muted; }
+    void SetMuted(bool muted);
+    int32_t Volume() const { return m_volume; }
+    void SetVolume(int32_t percent);
+
+    // The decoded frame now shown, at the video's own size; null when none.
+    // Waits on the core: for checks, not for the refresh path.
+    QImage GrabVideoFrame();
+
+    // The core drops the video track when its render context goes; a new
+    // render context brings it back with this.
+    void RestoreVideo();
+
+    // For creating the render context on this core only.
+    mpv_handle* Handle() const { return m_mpv; }
+
+    void DrainEvents();
+
+signals:
+    // Load state, time, pause, mute or end state may have changed.
+    void StateChanged();
+
+private:
+    static void OnWakeup(void* self);
+    void Configure(Output output);
+    void Observe();
+    void WaitForLoad(const std::string& path);
+    void CheckPlayable(const std::string& path);
+    [[noreturn]] void FailLoad(const PlayerError& error);
+    void ForgetFile();
+    void Stop();
+    bool HandleEvent(const mpv_event& event);
+    void SendSeek(double seconds);
+    void SetFlag(const char* name, bool value);
+    uint64_t ReplyId(uint64_t kind) const;
+
+    mpv_handle* m_mpv = nullptr;
+    PlaybackClock m_clock;
+    bool m_loaded = false;
+    int64_t m_entry = 0;
+    int64_t m_videoTrack = 0;
+    // Bumped per load so that replies meant for an earlier file are ignored.
+    uint32_t m_generation = 0;
+    bool m_shutDown = false;
+    bool m_paused = true;
+    bool m_muted = false;
+    int32_t m_volume = 100;
+    std::atomic<bool> m_drainPosted{false};
+};

@@ -1,0 +1,26 @@
+#include "PlayerSession.h"
+
+PlayerSession::PlayerSession(MpvEngine::Output output) : m_engine(std::make_unique<MpvEngine>(output)) {}
+
+PlayerSession::~PlayerSession()
+{
+    ReleaseMovie();
+}
+
+void PlayerSession::SetSource(const std::string& path)
+{
+    ReleaseMovie();
+    m_engine->Load(path);
+    if (path.empty())
+        return;
+    m_source = path;
+    m_movie = std::make_shared<CQTMovie>(m_engine.get());
+}
+
+void PlayerSession::ReleaseMovie()
+{
+    if (m_movie)
+        m_movie->Detach();
+    m_movie.reset();
+    m_source.clear();
+}

@@ -1,0 +1,132 @@
+#include "TestVideo.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include <QColor>
+#include <QProcess>
+#include <QStringList>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kMaxBits = 16;
+constexpr int kFfmpegTimeoutMs = 120000;
+
+int BlockSize(int width)
+{
+    return std::max(8, width / kMaxBits / 8 * 8);
+}
+
+// One block after the bits is always white, so that black is never read as 0.
+int BitCount(int width)
+{
+    return std::min(kMaxBits, width / BlockSize(width) - 1);
+}
+
+void RunFfmpeg(QStringList arguments, const std::filesystem::path& output)
+{
+    // ffmpeg picks the container from the extension, so the temporary name
+    // keeps it; the rename makes the file appear whole to parallel tests.
+    std::filesystem::path partial = output;
+    partial.replace_filename(output.stem().string() + ".part" + std::to_string(::getpid()) + output.extension().string());
+    arguments.prepend("-y");
+    arguments.prepend("error");
+    arguments.prepend("-v");
+    arguments.append(QString::fromStdString(partial.string()));
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+    ffmpeg.start("ffmpeg", arguments);
+    const bool finished = ffmpeg.waitForFinished(kFfmpegTimeoutMs);
+    if (!finished || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+        throw std::runtime_error("ffmpeg failed for " + output.string() + ": " + ffmpeg.readAll().toStdString());
+    }
+    std::filesystem::rename(partial, output);
+}
+
+bool Reusable(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error) && std::filesystem::file_size(path, error) > 0;
+}
+
+} // namespace
+
+std::string MakeTestVideo(const std::string& dir, const std::string& name, double seconds, int width, int height)
+{
+    const std::filesystem::path path = std::filesystem::path(dir) / name;
+    if (Reusable(path))
+        return path.string();
+    std::filesystem::create_directories(dir);
+
+    const QString duration = QString::number(seconds, 'f', 3);
+    const int block = BlockSize(width);
+    const QString band = QString("color=c=black:s=%1x%2:r=%3:d=%4,format=gray,"
+                                 "geq=lum='if(gte(floor(X/%2),%5),255,255*mod(floor(N/pow(2,floor(X/%2))),2))'[band]")
+                             .arg((BitCount(width) + 1) * block)
+                             .arg(block)
+                             .arg(kTestVideoFrameRate)
+                             .arg(duration)
+                             .arg(BitCount(width));
+    const QString graph = band + ";[0:v][band]overlay=0:0:shortest=1,format=yuv420p[v]";
+    RunFfmpeg({"-f", "lavfi", "-i",
+               QString("testsrc=size=%1x%2:rate=%3:duration=%4").arg(width).arg(height).arg(kTestVideoFrameRate).arg(duration),
+               "-f", "lavfi", "-i", QString("sine=frequency=440:duration=%1").arg(duration), "-filter_complex", graph,
+               "-map", "[v]", "-map", "1:a", "-c:v", "libx264", "-preset", "veryfast", "-crf", "16", "-g", "50",
+               "-c:a", "aac", "-b:a", "32k", "-af", "volume=0.05", "-shortest"},
+              path);
+    return path.string();
+}
+
+std::string MakeTestAudio(const std::string& dir, const std::string& name, double seconds)
+{
+    const std::filesystem::path path = std::filesystem::path(dir) / name;
+    if (Reusable(path))
+        return path.string();
+    std::filesystem::create_directories(dir);
+    RunFfmpeg({"-f", "lavfi", "-i", QString("sine=frequency=440:duration=%1").arg(seconds, 0, 'f', 3), "-c:a", "aac"},
+              path);
+    return path.string();
+}
+
+int ReadFrameNumber(const QImage& image, const QRect& videoArea, int videoWidth)
+{
+    if (image.isNull() || videoArea.isEmpty() || videoWidth <= 0)
+        return -1;
+    const double scale = static_cast<double>(videoArea.width()) / videoWidth;
+    const int block = BlockSize(videoWidth);
+    const int y = videoArea.top() + static_cast<int>(std::lround(block / 2.0 * scale));
+    // Level of block `index`: 0 black, 1 white, -1 neither.
+    const auto blockLevel = [&](int index) {
+        const int x = videoArea.left() + static_cast<int>(std::lround((index * block + block / 2.0) * scale));
+        if (!image.rect().contains(x, y))
+            return -1;
+        const int level = qGray(image.pixel(x, y));
+        return level <= 64 ? 0 : level >= 192 ? 1 : -1;
+    };
+    const int bits = BitCount(videoWidth);
+    if (blockLevel(bits) != 1)
+        return -1;
+    int number = 0;
+    for (int bit = 0; bit < bits; ++bit) {
+        const int level = blockLevel(bit);
+        if (level < 0)
+            return -1;
+        number |= level << bit;
+    }
+    return number;
+}
+
+QRect FitVideoRect(const QSize& view, const QSize& video)
+{
+    if (view.isEmpty() || video.isEmpty())
+        return {};
+    const QSize fitted = video.scaled(view, Qt::KeepAspectRatio);
+    return QRect(QPoint((view.width() - fitted.width()) / 2, (view.height() - fitted.height()) / 2), fitted);
+}

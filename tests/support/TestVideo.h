@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+// Frame rate of every test video.
+constexpr int kTestVideoFrameRate = 25;
+
+// Makes `dir`/`name` with ffmpeg once and returns its path: `seconds` of
+// testsrc at `width`x`height`, 25 fps, H.264 with a quiet AAC sound track, in
+// the container the extension names (.mp4, .mov, ...). The frame number is
+// painted in binary along the top, lowest bit first, as black and white
+// blocks ended by one white block (see ReadFrameNumber); `width` should be at
+// least 32. Throws std::runtime_error when ffmpeg fails.
+std::string MakeTestVideo(const std::string& dir, const std::string& name, double seconds, int width, int height);
+
+// A sound file without any picture, made the same way.
+std::string MakeTestAudio(const std::string& dir, const std::string& name, double seconds);
+
+// The frame number a test video of `videoWidth` pixels shows, read from
+// `image` where the video covers `videoArea`; -1 when the blocks cannot be
+// read (no video there, or a blend of two frames).
+int ReadFrameNumber(const QImage& image, const QRect& videoArea, int videoWidth);
+
+// Where a player draws a video of size `video` inside `view`: scaled to fit
+// with its aspect kept, centred.
+QRect FitVideoRect(const QSize& view, const QSize& video);
