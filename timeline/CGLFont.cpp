@@ -1,0 +1,69 @@
+#include "CGLFont.h"
+
+#include <GL/gl.h>
+
+#include <QOpenGLContext>
+
+#include "ListCodes.h"
+
+CGLFont::CGLFont() = default;
+
+// The lists stay with their context, which outlives the drawing objects.
+CGLFont::~CGLFont() = default;
+
+void CGLFont::InitFont()
+{
+    if (QOpenGLContext::currentContext() != nullptr)
+        glShadeModel(GL_FLAT);
+    EnsureLists();
+}
+
+bool CGLFont::EnsureLists()
+{
+    QOpenGLContext* current = QOpenGLContext::currentContext();
+    if (current == nullptr)
+        return false;
+    if (m_listContext != nullptr && QOpenGLContext::areSharing(m_listContext, current))
+        return true;
+    if (!m_glyphs)
+        m_glyphs = std::make_unique<GlyphSet>(GlyphSet::DefaultFont());
+
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    // Mesa drops a list's glBitmap given no data, advance and all.
+    static const GLubyte kNoBits = 0;
+    for (unsigned code = 0; code < ListCodes::kGlyphCount; ++code) {
+        const Glyph& glyph = m_glyphs->At(code);
+        glNewList(kFirstList + code, GL_COMPILE);
+        glBitmap(glyph.width, glyph.height, glyph.xorig, glyph.yorig, glyph.advance, 0.0f,
+                 glyph.bits.empty() ? &kNoBits : glyph.bits.data());
+        glEndList();
+    }
+    // Mesa draws a whole glCallLists of glyphs in one go from a texture
+    // atlas, but only when the 256 lists from the base are all plain bitmaps;
+    // otherwise every glyph is its own draw, some twenty times slower. Code
+    // 255 is never called: this list only completes the range.
+    glNewList(kFirstList + ListCodes::kGlyphCount, GL_COMPILE);
+    glBitmap(0, 0, 0.0f, 0.0f, 0.0f, 0.0f, &kNoBits);
+    glEndList();
+    glPopClientAttrib();
+    m_listContext = current;
+    return true;
+}
+
+void CGLFont::PrintString(std::string_view text, float x, float y)
+{
+    if (!EnsureLists())
+        return;
+    ListCodes::FromUtf8(text, m_codes);
+    glShadeModel(GL_FLAT);
+    glRasterPos2f(x, y);
+    glPushAttrib(GL_LIST_BIT);
+    glListBase(kFirstList);
+    glCallLists(static_cast<GLsizei>(m_codes.size()), GL_UNSIGNED_BYTE, m_codes.data());
+    glPopAttrib();
+}

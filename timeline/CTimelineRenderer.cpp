@@ -1,0 +1,151 @@
+#include "CTimelineRenderer.h"
+
+#include <GL/gl.h>
+
+#include <QOpenGLContext>
+
+#include "FrameCulling.h"
+#include "Timeline.h"
+
+namespace {
+
+void SetColour(float red, float green, float blue) { glColor3f(red, green, blue); }
+
+} // namespace
+
+CTimelineRenderer::CTimelineRenderer(CTimeline* timeline)
+    : m_pTimeline(timeline)
+{
+}
+
+bool CTimelineRenderer::CanDraw() const
+{
+    return m_pTimeline != nullptr && QOpenGLContext::currentContext() != nullptr;
+}
+
+void CTimelineRenderer::RaiseSpan()
+{
+    if (m_pTimeline->m_viewSpan < 1)
+        m_pTimeline->m_viewSpan = 1;
+}
+
+void CTimelineRenderer::InitFont()
+{
+    m_font.InitFont();
+}
+
+double CTimelineRenderer::TimeToX(float t)
+{
+    if (m_pTimeline == nullptr)
+        return kLabelWidth;
+    RaiseSpan();
+    const double width = m_viewRect.Width();
+    return (width - kLabelWidth) * (double(t) - m_pTimeline->m_viewStart) / m_pTimeline->m_viewSpan + kLabelWidth;
+}
+
+void CTimelineRenderer::Draw()
+{
+    if (m_pTimeline == nullptr)
+        return;
+    // Even a frame that cannot be drawn leaves the span usable for the
+    // pointer handling that follows it in the tick.
+    RaiseSpan();
+    if (!CanDraw())
+        return;
+    glTranslatef(0.0f, static_cast<float>(m_pTimeline->m_trackScroll), 0.0f);
+    DrawSegments();
+    DrawTimeLine();
+    DrawLabels();
+}
+
+void CTimelineRenderer::DrawTimeLine()
+{
+    const auto x = static_cast<float>(TimeToX(static_cast<float>(m_pTimeline->m_currentTime)));
+    SetColour(0.0f, 0.0f, 0.0f);
+    glBegin(GL_LINES);
+    glVertex2f(x, static_cast<float>(kDepthFactor * (m_viewRect.top - m_viewRect.bottom)));
+    glVertex2f(x, 0.0f);
+    glEnd();
+}
+
+void CTimelineRenderer::DrawRow(const Track& track, double rowTop, const FrameCulling& culling)
+{
+    for (const auto& segment : track.GetSegments()) {
+        const double x0 = TimeToX(static_cast<float>(segment->m_start));
+        const double x1 = TimeToX(static_cast<float>(segment->m_end));
+        if (culling.SpanCanReach(x0, x1)) {
+            SetColour(0.0f, 1.0f, 0.0f);
+            glRectf(static_cast<float>(x0), 0.0f, static_cast<float>(x1), -float(kRowHeight));
+        }
+        const double anchor = x0 + kTextInset;
+        if (culling.PointCanReach(anchor, rowTop - kBaseline)) {
+            SetColour(1.0f, 0.0f, 0.0f);
+            m_font.PrintString(segment->m_title, static_cast<float>(anchor), -float(kBaseline));
+        }
+    }
+}
+
+void CTimelineRenderer::DrawSegments()
+{
+    if (!CanDraw())
+        return;
+    const FrameCulling culling = m_culling ? FrameCulling::FromCurrentTransform() : FrameCulling();
+    glPushMatrix();
+    double rowTop = 0.0;
+    for (const auto& track : m_pTimeline->m_tracks) {
+        if (culling.BandCanReach(rowTop, rowTop - kRowHeight))
+            DrawRow(*track, rowTop, culling);
+        glTranslatef(0.0f, -float(kRowHeight), 0.0f);
+        rowTop -= kRowHeight;
+    }
+    glPopMatrix();
+
+    glPushMatrix();
+    if (const Segment* current = m_pTimeline->m_currentSegment) {
+        // On the selected row whatever track holds it: the pointer handling
+        // only ever picks it from the selected track.
+        glTranslatef(0.0f, -float(kRowHeight) * static_cast<float>(m_pTimeline->m_selectedTrack), 0.0f);
+        const double x0 = TimeToX(static_cast<float>(current->m_start));
+        const double x1 = TimeToX(static_cast<float>(current->m_end));
+        SetColour(0.0f, 0.5f, 0.2f);
+        glRectf(static_cast<float>(x0), 0.0f, static_cast<float>(x1), -float(kRowHeight));
+        SetColour(1.0f, 0.0f, 0.0f);
+        m_font.PrintString(current->m_title, static_cast<float>(x0 + kTextInset), -float(kBaseline));
+    }
+    glPopMatrix();
+}
+
+void CTimelineRenderer::DrawLabels()
+{
+    if (!CanDraw())
+        return;
+    const FrameCulling culling = m_culling ? FrameCulling::FromCurrentTransform() : FrameCulling();
+    const auto width = static_cast<float>(m_viewRect.Width());
+    glPushMatrix();
+    SetColour(0.0f, 0.0f, 0.7f);
+    glRectf(0.0f, static_cast<float>(kDepthFactor * (m_viewRect.top - m_viewRect.bottom)), float(kLabelWidth), 0.0f);
+    int index = 0;
+    double rowTop = 0.0;
+    for (const auto& track : m_pTimeline->m_tracks) {
+        // The separator lies on the row's bottom edge, inside the judged band.
+        const bool reaches = culling.BandCanReach(rowTop, rowTop - kRowHeight);
+        if (reaches) {
+            SetColour(0.0f, 0.5f, 0.5f);
+            if (index == m_pTimeline->m_selectedTrack)
+                glRectf(0.0f, 0.0f, float(kLabelWidth), -float(kRowHeight));
+            SetColour(1.0f, 0.0f, 0.0f);
+            m_font.PrintString(track->GetLabel(), float(kTextInset), -float(kBaseline));
+        }
+        glTranslatef(0.0f, -float(kRowHeight), 0.0f);
+        if (reaches) {
+            SetColour(0.0f, 0.0f, 0.0f);
+            glBegin(GL_LINES);
+            glVertex2f(0.0f, 0.0f);
+            glVertex2f(width, 0.0f);
+            glEnd();
+        }
+        ++index;
+        rowTop -= kRowHeight;
+    }
+    glPopMatrix();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "CGLFont.h"
+#include "PixelRect.h"
+#include "TimelineRenderer.h"
+
+class CTimeline;
+class FrameCulling;
+class Segment;
+class Track;
+
+// Draws the timeline's state with fixed-function OpenGL into whatever context
+// is current: the view's, between its BeginFrame and SwapGLBuffers. With no
+// current context every drawing call is a no-op.
+class CTimelineRenderer : public TimelineRenderer {
+public:
+    static constexpr int kLabelWidth = 180;
+    static constexpr int kRowHeight = 25;
+    static constexpr int kBaseline = 17;
+    static constexpr int kTextInset = 10;
+    // How many area heights the label column and the time line reach down.
+    static constexpr int kDepthFactor = 5;
+
+    // `timeline` is the timeline that owns this renderer: not owned here, and
+    // it outlives the renderer by construction.
+    explicit CTimelineRenderer(CTimeline* timeline);
+
+    void InitFont() override;
+    void Draw() override;
+    void DrawSegments();
+    void DrawLabels();
+
+    // x pixel of timeline time t; raises the timeline's span to at least 1
+    // first, so that whoever reads it later in the tick never divides by 0.
+    double TimeToX(float t);
+
+    // Skipping what cannot reach the area leaves the picture unchanged; off
+    // is the reference the tests compare against.
+    void SetCulling(bool enabled) { m_culling = enabled; }
+
+    const CGLFont& Font() const { return m_font; }
+
+    // The client rectangle of the timeline frame, the one the view was
+    // created with. Set by the main window after construction.
+    PixelRect m_viewRect;
+
+private:
+    bool CanDraw() const;
+    void RaiseSpan();
+    void DrawTimeLine();
+    void DrawRow(const Track& track, double rowTop, const FrameCulling& culling);
+
+    CGLFont m_font;
+    CTimeline* m_pTimeline = nullptr;
+    bool m_culling = true;
+};

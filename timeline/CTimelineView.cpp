@@ -1,0 +1,98 @@
+#include "CTimelineView.h"
+
+#include <GL/gl.h>
+
+#include <QOpenGLContext>
+#include <QWidget>
+
+#include "GLSupport.h"
+#include "TimelineSurface.h"
+
+QSurfaceFormat CTimelineView::SurfaceFormat()
+{
+    return GLSupport::CompatibilityFormat();
+}
+
+CTimelineView::CTimelineView()
+    : CTimelineView(&GLSupport::CanCreateCompatibilityContext)
+{
+}
+
+CTimelineView::CTimelineView(ContextProbe probe)
+    : m_probe(std::move(probe))
+{
+}
+
+CTimelineView::~CTimelineView()
+{
+    delete m_surface.data();
+}
+
+bool CTimelineView::CreateGL(QRect rect, QWidget* parent)
+{
+    if (m_surface != nullptr || parent == nullptr)
+        return false;
+    m_rect = {rect.x(), rect.y(), rect.x() + rect.width(), rect.y() + rect.height()};
+    if (!m_probe || !m_probe())
+        return false;
+    m_surface = new TimelineSurface(parent);
+    m_surface->setGeometry(rect);
+    m_surface->show();
+    return true;
+}
+
+void CTimelineView::BeginFrame()
+{
+    const int width = m_rect.Width();
+    const int height = m_rect.Height();
+    m_frameOpen = m_surface != nullptr && width > 0 && height > 0 && m_surface->MakeCurrent();
+    if (!m_frameOpen) {
+        if (QOpenGLContext* stray = QOpenGLContext::currentContext())
+            stray->doneCurrent();
+        return;
+    }
+    // Our mapping of "the viewport is the whole window": a frame drawn
+    // outside paintGL has to set it itself.
+    const qreal ratio = m_surface->devicePixelRatioF();
+    glViewport(0, 0, static_cast<GLsizei>(m_surface->width() * ratio),
+               static_cast<GLsizei>(m_surface->height() * ratio));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glLoadIdentity();
+    glTranslatef(-1.0f, 1.0f, 0.0f);
+    glScalef(2.0f / static_cast<float>(width), 2.0f / static_cast<float>(height), 1.0f);
+}
+
+void CTimelineView::SwapGLBuffers()
+{
+    if (m_surface == nullptr)
+        return;
+    if (m_frameOpen) {
+        glFlush();
+        m_surface->doneCurrent();
+        m_frameOpen = false;
+    }
+    m_surface->update();
+}
+
+QImage CTimelineView::GrabFrame()
+{
+    if (m_surface == nullptr || !m_surface->isValid())
+        return {};
+    QImage frame = m_surface->grabFramebuffer();
+    // Grabbing makes the context current; put things back as they were.
+    if (m_frameOpen)
+        m_surface->MakeCurrent();
+    else
+        m_surface->doneCurrent();
+    return frame;
+}
+
+QWidget* CTimelineView::Surface() const
+{
+    return m_surface.data();
+}

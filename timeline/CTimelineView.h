@@ -1,0 +1,62 @@
+#pragma once
+
+#include <functional>
+
+#include <QImage>
+#include <QPointer>
+#include <QRect>
+#include <QSurfaceFormat>
+
+#include "PixelRect.h"
+#include "TimelineSurface.h"
+
+class QWidget;
+
+// The OpenGL surface of the timeline, laid over a frame's client area. The
+// refresh tick calls BeginFrame, then CTimeline::Draw, then SwapGLBuffers.
+// Where no OpenGL context can be had the view creates nothing: the frame
+// stays as it is and every call is a no-op.
+class CTimelineView {
+public:
+    // Answers whether a compatibility-profile context can be created; tests
+    // pass one that says no.
+    using ContextProbe = std::function<bool()>;
+
+    // The format to make the default before the QApplication exists.
+    static QSurfaceFormat SurfaceFormat();
+
+    CTimelineView();
+    explicit CTimelineView(ContextProbe probe);
+    ~CTimelineView();
+
+    CTimelineView(const CTimelineView&) = delete;
+    CTimelineView& operator=(const CTimelineView&) = delete;
+
+    // Creates the surface once, as a child of `parent` at `rect` (in the
+    // parent's coordinates). False when there is no OpenGL or it was already
+    // created. The surface starts white.
+    bool CreateGL(QRect rect, QWidget* parent);
+    // Makes the context current, clears to the background and sets the
+    // drawing coordinates: origin at the area's top-left, y up, pixels. If
+    // that fails, leaves no context current, so that drawing calls until the
+    // next frame are no-ops instead of landing in another widget's context.
+    void BeginFrame();
+    // Presents what was drawn since BeginFrame and releases the context.
+    void SwapGLBuffers();
+
+    bool HasSurface() const { return m_surface != nullptr; }
+    // The picture last presented or being drawn; null without a surface.
+    QImage GrabFrame();
+    // The surface widget, or null; owned by its parent widget.
+    QWidget* Surface() const;
+
+    // The rectangle given to CreateGL, right and bottom exclusive.
+    PixelRect m_rect;
+
+private:
+    ContextProbe m_probe;
+    // Owned by the parent widget as a Qt child; cleared by Qt if the parent
+    // goes first, deleted here otherwise.
+    QPointer<TimelineSurface> m_surface;
+    bool m_frameOpen = false;
+};
