@@ -4,6 +4,7 @@
 #include <QSurfaceFormat>
 
 #include "CTimelineView.h"
+#include "GlDriverPin.h"
 
 // The compatibility profile has to be the default before the application
 // exists, or the widgets' shared context lacks the fixed-function pipeline.
@@ -12,5 +13,7 @@ int main(int argc, char** argv)
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    PinGlDriversForLeakReports();
+    return status;
 }
