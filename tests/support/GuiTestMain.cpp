@@ -1,4 +1,4 @@
-// Entry point for player tests with widgets and an OpenGL context.
+// Entry point of every test that needs widgets, OpenGL or the players.
 #include <clocale>
 
 #include <QApplication>
@@ -6,18 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include "CTimelineView.h"
 #include "GlDriverPin.h"
 #include "MpvEngine.h"
 
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    // Must precede the application object, as in the program.
-    QSurfaceFormat format;
-    format.setVersion(2, 1);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    QSurfaceFormat::setDefaultFormat(format);
+    // The compatibility profile has to be the default before the application
+    // exists, or the widgets' shared context lacks the fixed-function pipeline.
+    QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
     QApplication application(argc, argv);
+    // mpv and our number fields read decimals with a point, as the program does.
     std::setlocale(LC_NUMERIC, "C");
     MpvEngine::SetAudioOutput("null");
     const int result = RUN_ALL_TESTS();
