@@ -30,7 +30,7 @@ int DialogUnitsToPixelsY(int units, double scale)
     return RoundHalfToEven(units * static_cast<double>(kDialogBaseUnitY) / 8.0 * scale);
 }
 
-PixelRect DialogRectToPixels(int x, int y, int width, int height, double scale)
+DialogPixelRect DialogRectToPixels(int x, int y, int width, int height, double scale)
 {
     const int left = DialogUnitsToPixelsX(x, scale);
     const int top = DialogUnitsToPixelsY(y, scale);

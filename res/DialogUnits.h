@@ -17,13 +17,13 @@ int DialogUnitsToPixelsY(int units, double scale = 1.0);
 
 // A rectangle in pixels, left/top inclusive, width/height derived from the
 // converted right and bottom edges.
-struct PixelRect {
+struct DialogPixelRect {
     int x = 0;
     int y = 0;
     int width = 0;
     int height = 0;
 
-    bool operator==(const PixelRect&) const = default;
+    bool operator==(const DialogPixelRect&) const = default;
 };
 
-PixelRect DialogRectToPixels(int x, int y, int width, int height, double scale = 1.0);
+DialogPixelRect DialogRectToPixels(int x, int y, int width, int height, double scale = 1.0);

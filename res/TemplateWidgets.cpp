@@ -122,7 +122,7 @@ void ApplyFocusPolicy(const ControlTemplate& control, QWidget* widget)
 
 QRect DialogUnitsToPixels(int x, int y, int width, int height, double scale)
 {
-    const PixelRect rect = DialogRectToPixels(x, y, width, height, scale);
+    const DialogPixelRect rect = DialogRectToPixels(x, y, width, height, scale);
     return {rect.x, rect.y, rect.width, rect.height};
 }
 
