@@ -1,0 +1,10 @@
+#include "CAnnotatorApp.h"
+
+#include "CAnnotatorDlg.h"
+
+bool CAnnotatorApp::InitInstance()
+{
+    CAnnotatorDlg dialog;
+    dialog.exec();
+    return false;
+}

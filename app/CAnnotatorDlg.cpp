@@ -1,0 +1,350 @@
+#include "CAnnotatorDlg.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include "AboutDlg.h"
+#include "CTimelineRenderer.h"
+#include "ErrorBoundary.h"
+#include "ModelScrollBar.h"
+#include "ScrollHandling.h"
+#include "Templates.h"
+#include "TemplateWidgets.h"
+
+namespace {
+
+// Control ids of the main window's template.
+enum ControlId {
+    kPlayerId = 1000,
+    kTimeBarId = 1001,
+    kZoomBarId = 1002,
+    kCompanionId = 1003,
+    kStartButtonId = 1008,
+    kEndButtonId = 1009,
+    kOpenVideoId = 1011,
+    kChooseFolderId = 1012,
+    kTrackBarId = 1022,
+    kTimelineFrameId = 1023,
+    kSegmentTextId = 1027,
+    kOpenAnnotationId = 1035,
+    kSaveAnnotationId = 1036,
+};
+
+} // namespace
+
+CAnnotatorDlg::CAnnotatorDlg(QWidget* parent)
+    : QDialog(parent), m_trackDlg(this), m_segmentDlg(this), m_hIcon(ApplicationIcon())
+{
+    BuildControls();
+    ConnectHandlers();
+    m_timeline.SetUserPrompt(this);
+    // The timeline owns its renderer, which lives in the timeline library:
+    // the model only knows the interface, so it stays free of OpenGL.
+    auto renderer = std::make_unique<CTimelineRenderer>(&m_timeline);
+    m_renderer = renderer.get();
+    m_timeline.SetRenderer(std::move(renderer));
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &CAnnotatorDlg::OnTimer);
+}
+
+CAnnotatorDlg::~CAnnotatorDlg()
+{
+    m_timer.stop();
+    m_timeline.SetUserPrompt(nullptr);
+}
+
+void CAnnotatorDlg::BuildControls()
+{
+    const DialogTemplate& layout = FindDialogTemplate(102);
+    ApplyDialogTemplate(layout, this);
+    // The players and the model-driven scroll bars are ours; the standard
+    // controls come from the template builder.
+    m_controls = BuildTemplateControls(layout, this, [](const ControlTemplate& control, QWidget* parent) -> QWidget* {
+        switch (control.kind) {
+        case ControlKind::VideoPlayer:
+            return new CQTControl(parent);
+        case ControlKind::HorizontalScrollBar:
+            return new ModelScrollBar(Qt::Horizontal, parent);
+        case ControlKind::VerticalScrollBar:
+            return new ModelScrollBar(Qt::Vertical, parent);
+        default:
+            return nullptr;
+        }
+    });
+
+    m_timelineFrame = qobject_cast<QFrame*>(Control(kTimelineFrameId));
+    m_trackBar = qobject_cast<ModelScrollBar*>(Control(kTrackBarId));
+    m_zoomBar = qobject_cast<ModelScrollBar*>(Control(kZoomBarId));
+    m_timeBar = qobject_cast<ModelScrollBar*>(Control(kTimeBarId));
+    m_openVideoButton = qobject_cast<QPushButton*>(Control(kOpenVideoId));
+    m_endButton = qobject_cast<QPushButton*>(Control(kEndButtonId));
+    m_startButton = qobject_cast<QPushButton*>(Control(kStartButtonId));
+    m_player = qobject_cast<CQTControl*>(Control(kPlayerId));
+    m_segmentEdit = qobject_cast<QPlainTextEdit*>(Control(kSegmentTextId));
+    m_companionPlayer = qobject_cast<CQTControl*>(Control(kCompanionId));
+    DoDataExchange(false);
+}
+
+QWidget* CAnnotatorDlg::Control(int id) const
+{
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+void CAnnotatorDlg::ConnectHandlers()
+{
+    const auto onClick = [this](int id, void (CAnnotatorDlg::*handler)()) {
+        auto* button = qobject_cast<QPushButton*>(Control(id));
+        if (button == nullptr)
+            return;
+        connect(button, &QPushButton::clicked, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+    };
+    onClick(kOpenVideoId, &CAnnotatorDlg::OnOpenVideo);
+    onClick(kStartButtonId, &CAnnotatorDlg::OnMarkStart);
+    onClick(kEndButtonId, &CAnnotatorDlg::OnMarkEnd);
+    onClick(kSaveAnnotationId, &CAnnotatorDlg::OnSaveAnnotationFile);
+    onClick(kOpenAnnotationId, &CAnnotatorDlg::OnOpenAnnotationFile);
+    onClick(kChooseFolderId, &CAnnotatorDlg::OnChooseAnnotationFolder);
+
+    for (ModelScrollBar* bar : {m_timeBar, m_zoomBar}) {
+        connect(bar, &ModelScrollBar::scrolled, this,
+                [this, bar](int code, int position) { Guard([&] { OnHScroll(code, position, bar); }); });
+    }
+    connect(m_trackBar, &ModelScrollBar::scrolled, this,
+            [this](int code, int position) { Guard([&] { OnVScroll(code, position, m_trackBar); }); });
+}
+
+template <class Handler>
+bool CAnnotatorDlg::Guard(Handler&& handler)
+{
+    return RunGuarded(std::forward<Handler>(handler), [this](const std::string& text) { ReportError(text); });
+}
+
+void CAnnotatorDlg::ReportError(const std::string& text)
+{
+    // A tick that fails fails again 40 ms later: one box per failure text
+    // until the user has dismissed it.
+    const QString message = QString::fromStdString(text);
+    if (m_errorBox != nullptr && m_errorBox->isVisible() && m_errorBox->text() == message)
+        return;
+    // Shown without a nested event loop: the tick may be the one failing, and
+    // a blocking box inside it would stop every later tick.
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quillmark"), message, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    m_errorBox = box;
+}
+
+bool CAnnotatorDlg::Confirm(const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Confirmation"), QString::fromStdString(text),
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void CAnnotatorDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+}
+
+bool CAnnotatorDlg::OnInitDialog()
+{
+    // The background menu and F1 stand in for the system menu entry.
+    m_aboutText = LoadResourceString(kAboutStringId);
+    setWindowIcon(m_hIcon);
+
+    m_zoomBar->Model().SetRange(0, 100);
+    m_zoomBar->SyncFromModel();
+    m_trackBar->Model().SetRange(0, 400);
+    m_trackBar->SyncFromModel();
+    m_trackBar->Model().SetPosition(0);
+    m_trackBar->SyncFromModel();
+    m_zoomBar->Model().SetPosition(0);
+    m_zoomBar->SyncFromModel();
+    m_timeBar->Model().SetRange(0, 100);
+    m_timeBar->SyncFromModel();
+    m_timeBar->Model().SetPosition(0);
+    m_timeBar->SyncFromModel();
+    m_timeBar->Model().SetPage(100);
+    m_timeBar->SyncFromModel();
+
+    const QRect client(0, 0, m_timelineFrame->width(), m_timelineFrame->height());
+    // Without OpenGL the view creates nothing and the frame stays black;
+    // the rest of the window works as before.
+    m_view.CreateGL(client, m_timelineFrame);
+    m_renderer->m_viewRect = {client.left(), client.top(), client.left() + client.width(),
+                              client.top() + client.height()};
+
+    m_timer.start(kTimerPeriodMs);
+
+    m_mouseState = MOUSE_IDLE;
+    m_timeline.m_currentSegment = nullptr;
+    m_annotationFolder.clear();
+    m_shownVideo = 0;
+    return true;
+}
+
+void CAnnotatorDlg::DoDataExchange(bool fromControls)
+{
+    if (m_segmentEdit == nullptr)
+        return;
+    if (fromControls)
+        m_segmentText = m_segmentEdit->toPlainText().toStdString();
+    else
+        m_segmentEdit->setPlainText(QString::fromStdString(m_segmentText));
+}
+
+void CAnnotatorDlg::OnTimer()
+{
+    if (m_mouseState == MOUSE_CLOSING)
+        return;
+    Guard([this] {
+        m_view.BeginFrame();
+        m_timeline.m_viewSpan = m_timeBar->Model().GetPage();
+        m_timeline.m_currentTime = m_movie.GetTime() * 0.1;
+        m_timeline.m_viewStart = m_timeBar->Model().GetPosition();
+        m_timeline.m_trackScroll = m_trackBar->Model().GetPosition();
+        m_timeline.Draw();
+        if (m_timeline.m_currentTime != m_timeline.m_lastTime) {
+            DoDataExchange(true);
+            m_timeline.GetSegmentText(m_segmentText);
+            DoDataExchange(false);
+            m_timeline.m_lastTime = m_timeline.m_currentTime;
+        }
+        PollPointer();
+        m_timeline.UpdateCurrentSegment();
+        UpdateCompanionVideo();
+        m_view.SwapGLBuffers();
+    });
+}
+
+void CAnnotatorDlg::OnClose()
+{
+    m_mouseState = MOUSE_CLOSING;
+    Guard([this] { m_companionPlayer->SetSource(""); });
+    Guard([this] { m_player->SetSource(""); });
+    m_closed = true;
+    QDialog::done(QDialog::Rejected);
+}
+
+void CAnnotatorDlg::closeEvent(QCloseEvent* event)
+{
+    if (!m_closed)
+        OnClose();
+    event->accept();
+}
+
+void CAnnotatorDlg::reject()
+{
+    close();
+}
+
+void CAnnotatorDlg::accept()
+{
+    close();
+}
+
+void CAnnotatorDlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        // A stray Enter or Escape must not end the program and lose the
+        // annotations: the window closes only through its close box.
+        event->accept();
+        return;
+    case Qt::Key_F1:
+        if (!m_aboutText.empty())
+            Guard([this] { OnSysCommand(kAboutCommand, 0); });
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CAnnotatorDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Window managers give no system menu to put the About entry in; the
+    // window's background carries it instead. Presses on a control, the
+    // timeline above all, are not the background.
+    if (childAt(event->pos()) != nullptr) {
+        event->ignore();
+        return;
+    }
+    if (m_aboutText.empty()) {
+        event->ignore();
+        return;
+    }
+    QMenu menu(this);
+    QAction* about = menu.addAction(QString::fromStdString(m_aboutText));
+    if (menu.exec(event->globalPos()) == about)
+        Guard([this] { OnSysCommand(kAboutCommand, 0); });
+}
+
+void CAnnotatorDlg::OnSysCommand(unsigned id, long)
+{
+    if ((id & 0xFFF0) == kAboutCommand) {
+        CAboutDlg about(this);
+        about.exec();
+        return;
+    }
+    // The only other system command a Qt window can be asked for here.
+    if ((id & 0xFFF0) == kCloseCommand)
+        close();
+}
+
+void CAnnotatorDlg::OnHScroll(int code, int position, ModelScrollBar* bar)
+{
+    HandleHScroll(code, position, bar->Model(), m_zoomBar->Model(), m_timeBar->Model());
+    bar->SyncFromModel();
+    m_timeBar->SyncFromModel();
+}
+
+void CAnnotatorDlg::OnVScroll(int code, int position, ModelScrollBar* bar)
+{
+    HandleVScroll(code, position, bar->Model());
+    bar->SyncFromModel();
+}
+
+void CAnnotatorDlg::OnCommand(int command)
+{
+    static const std::map<int, void (CAnnotatorDlg::*)()> commands = {
+        {32773, &CAnnotatorDlg::OnEditTrack},   {32771, &CAnnotatorDlg::OnAddTrack},
+        {32772, &CAnnotatorDlg::OnDeleteTrack}, {32774, &CAnnotatorDlg::OnMoveTrackUp},
+        {32775, &CAnnotatorDlg::OnMoveTrackDown}, {32776, &CAnnotatorDlg::OnEditSegment},
+        {32778, &CAnnotatorDlg::OnDeleteSegment},
+    };
+    auto it = commands.find(command);
+    if (it != commands.end())
+        Guard([this, handler = it->second] { (this->*handler)(); });
+}
+
+// Handlers whose commands are not built yet do nothing.
+void CAnnotatorDlg::OnOpenVideo() {}
+void CAnnotatorDlg::OnOpenAnnotationFile() {}
+void CAnnotatorDlg::OnSaveAnnotationFile() {}
+void CAnnotatorDlg::OnChooseAnnotationFolder() {}
+void CAnnotatorDlg::OnMarkStart() {}
+void CAnnotatorDlg::OnMarkEnd() {}
+void CAnnotatorDlg::OnEditTrack() {}
+void CAnnotatorDlg::OnAddTrack() {}
+void CAnnotatorDlg::OnDeleteTrack() {}
+void CAnnotatorDlg::OnMoveTrackUp() {}
+void CAnnotatorDlg::OnMoveTrackDown() {}
+void CAnnotatorDlg::OnEditSegment() {}
+void CAnnotatorDlg::OnDeleteSegment() {}
+void CAnnotatorDlg::PollPointer() {}
+void CAnnotatorDlg::UpdateCompanionVideo() {}

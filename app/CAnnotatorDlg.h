@@ -1,0 +1,133 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include <QDialog>
+#include <QIcon>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include "CMovieDriver.h"
+#include "CQTControl.h"
+#include "CSegmentDlg.h"
+#include "CTimelineView.h"
+#include "CTrackDlg.h"
+#include "Timeline.h"
+#include "UserPrompt.h"
+
+class CTimelineRenderer;
+class ModelScrollBar;
+class QCloseEvent;
+class QContextMenuEvent;
+class QFrame;
+class QKeyEvent;
+class QPlainTextEdit;
+class QPushButton;
+class QShowEvent;
+
+// The main window: owns the annotations, both players and the timeline for
+// the whole run, and refreshes everything from one 40 ms tick.
+class CAnnotatorDlg : public QDialog, public UserPrompt {
+    Q_OBJECT
+public:
+    enum MouseState { MOUSE_IDLE = 0, MOUSE_MENU_SHOWN = 1, MOUSE_WAIT_RELEASE = 2, MOUSE_CLOSING = 4 };
+    static constexpr int kTimerPeriodMs = 40;
+    static constexpr unsigned kAboutCommand = 16;
+    static constexpr unsigned kCloseCommand = 0xF060;
+
+    explicit CAnnotatorDlg(QWidget* parent = nullptr);
+    ~CAnnotatorDlg() override;
+
+    // Runs once, when the window is first shown (the window's icon stands in
+    // for the minimised-window painting of OnPaint, which Qt does itself): the players need a shown
+    // window before their first load, and the timeline a parent to lay over.
+    bool OnInitDialog();
+    // Edit 1027 <-> m_segmentText; true copies from the control.
+    void DoDataExchange(bool fromControls);
+    void OnSysCommand(unsigned id, long param);
+    QIcon OnQueryDragIcon() const { return m_hIcon; }
+    void OnHScroll(int code, int position, ModelScrollBar* bar);
+    void OnVScroll(int code, int position, ModelScrollBar* bar);
+    void OnClose();
+    // The refresh tick.
+    void OnTimer();
+    // Menu commands of the timeline's context menus arrive here.
+    void OnCommand(int command);
+
+    void OnOpenVideo();
+    void OnOpenAnnotationFile();
+    void OnSaveAnnotationFile();
+    void OnChooseAnnotationFolder();
+    void OnMarkStart();
+    void OnMarkEnd();
+    void OnEditTrack();
+    void OnAddTrack();
+    void OnDeleteTrack();
+    void OnMoveTrackUp();
+    void OnMoveTrackDown();
+    void OnEditSegment();
+    void OnDeleteSegment();
+
+    void PollPointer();
+    void UpdateCompanionVideo();
+
+    // UserPrompt: a "Confirmation" box with OK and Cancel.
+    bool Confirm(const std::string& text) override;
+
+    // The control built from the window's template for that id, or null.
+    QWidget* Control(int id) const;
+    bool IsTimerRunning() const { return m_timer.isActive(); }
+
+    int m_mouseState = MOUSE_IDLE;
+    CTrackDlg m_trackDlg;
+    CSegmentDlg m_segmentDlg;
+    CTimelineView m_view;
+    CTimeline m_timeline;
+    std::string m_annotationFolder;
+    int m_shownVideo = 0;
+    CMovieDriver m_movie;
+    // The controls below are owned by the window as Qt children.
+    QFrame* m_timelineFrame = nullptr;
+    ModelScrollBar* m_trackBar = nullptr;
+    ModelScrollBar* m_zoomBar = nullptr;
+    ModelScrollBar* m_timeBar = nullptr;
+    QPushButton* m_openVideoButton = nullptr;
+    QPushButton* m_endButton = nullptr;
+    QPushButton* m_startButton = nullptr;
+    CQTControl* m_player = nullptr;
+    std::string m_segmentText;
+    CQTControl* m_companionPlayer = nullptr;
+    QIcon m_hIcon;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+public slots:
+    // Every other way a dialog can be dismissed goes through OnClose.
+    void reject() override;
+    void accept() override;
+
+private:
+    void BuildControls();
+    void ConnectHandlers();
+    // Runs a handler behind the error boundary.
+    template <class Handler>
+    bool Guard(Handler&& handler);
+    void ReportError(const std::string& text);
+
+    QTimer m_timer;
+    bool m_initialised = false;
+    bool m_closed = false;
+    QPlainTextEdit* m_segmentEdit = nullptr;
+    // The About entry's text; empty leaves the entry out.
+    std::string m_aboutText;
+    // The error box on screen, if any; cleared by Qt when it closes.
+    QPointer<QMessageBox> m_errorBox;
+    CTimelineRenderer* m_renderer = nullptr; // owned by m_timeline
+    std::map<int, QWidget*> m_controls;
+};

@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <QTimer>
+
+#include "AboutDlg.h"
+#include "CAnnotatorDlg.h"
+#include "ModelScrollBar.h"
+#include "TemplateWidgets.h"
+#include "Templates.h"
+#include "TestVideo.h"
+
+namespace {
+
+// Where the style draws the bar's right or down arrow, to click it as a user does.
+QPoint AddArrowOf(const QScrollBar& bar)
+{
+    QStyleOptionSlider option;
+    option.initFrom(&bar);
+    option.orientation = bar.orientation();
+    if (bar.orientation() == Qt::Horizontal)
+        option.state |= QStyle::State_Horizontal;
+    option.minimum = bar.minimum();
+    option.maximum = bar.maximum();
+    option.sliderPosition = bar.sliderPosition();
+    option.sliderValue = bar.value();
+    option.pageStep = bar.pageStep();
+    option.singleStep = bar.singleStep();
+    option.subControls = QStyle::SC_All;
+    return bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddLine, &bar).center();
+}
+
+class MainWindow : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_window = std::make_unique<CAnnotatorDlg>();
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void TearDown() override
+    {
+        if (m_window->isVisible())
+            m_window->close();
+        m_window.reset();
+    }
+
+    void LoadVideo()
+    {
+        static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "main-window.mp4", 3.0, 160, 120);
+        m_window->m_player->SetSource(path);
+        m_window->m_movie.Attach(m_window->m_player->GetMovie());
+        ASSERT_TRUE(m_window->m_movie.HasMovie());
+    }
+
+    // Answers the next modal dialog that opens, recording its class name.
+    static void CloseNextModal(std::string* seen)
+    {
+        QTimer::singleShot(50, [seen] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr)
+                return;
+            *seen = modal->metaObject()->className();
+            modal->close();
+        });
+    }
+
+    std::unique_ptr<CAnnotatorDlg> m_window;
+};
+
+} // namespace
+
+TEST_F(MainWindow, CaptionFixedSizeAndControlsFollowTheTemplate)
+{
+    EXPECT_EQ(m_window->windowTitle(), QString("Quillmark"));
+    const DialogTemplate& layout = FindDialogTemplate(102);
+    const double scale = m_window->screen()->logicalDotsPerInch() / 96.0;
+    const QRect client = DialogUnitsToPixels(0, 0, layout.width, layout.height, scale);
+    EXPECT_EQ(m_window->size(), client.size());
+    EXPECT_EQ(m_window->minimumSize(), m_window->maximumSize());
+    EXPECT_FALSE(m_window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    if (scale == 1.0) {
+        EXPECT_EQ(m_window->size(), QSize(1012, 517));
+        EXPECT_EQ(m_window->m_timelineFrame->size(), QSize(750, 244));
+    }
+
+    for (const ControlTemplate& control : layout.controls) {
+        QWidget* widget = m_window->Control(control.id);
+        ASSERT_NE(widget, nullptr) << control.id;
+        EXPECT_EQ(widget->geometry(), DialogUnitsToPixels(control.x, control.y, control.width, control.height, scale))
+            << control.id;
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            EXPECT_EQ(button->text().toStdString(), control.text);
+            EXPECT_FALSE(button->isDefault());
+        }
+    }
+    EXPECT_EQ(m_window->m_openVideoButton->text(), QString("Ouvrir la vidéo annotée"));
+}
+
+TEST_F(MainWindow, StartsWithTheBarsAndStateOfInitialisation)
+{
+    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_IDLE);
+    EXPECT_TRUE(m_window->IsTimerRunning());
+    const ScrollBarModel& time = m_window->m_timeBar->Model();
+    EXPECT_EQ(time.GetMin(), 0);
+    EXPECT_EQ(time.GetMax(), 100);
+    EXPECT_EQ(time.GetPage(), 100);
+    EXPECT_EQ(time.GetPosition(), 0);
+    EXPECT_EQ(m_window->m_zoomBar->Model().GetMax(), 100);
+    EXPECT_EQ(m_window->m_zoomBar->Model().GetPosition(), 0);
+    EXPECT_EQ(m_window->m_trackBar->Model().GetMax(), 400);
+    EXPECT_EQ(m_window->m_trackBar->Model().GetPosition(), 0);
+    EXPECT_EQ(m_window->m_timeline.m_currentSegment, nullptr);
+    EXPECT_EQ(m_window->m_shownVideo, 0);
+    EXPECT_TRUE(m_window->m_annotationFolder.empty());
+}
+
+TEST_F(MainWindow, TickCopiesBarsAndPlayerTimeIntoTheTimeline)
+{
+    m_window->m_timeBar->Model().SetPage(37);
+    m_window->m_timeBar->Model().SetPosition(5);
+    m_window->m_trackBar->Model().SetPosition(12);
+    m_window->OnTimer();
+    EXPECT_EQ(m_window->m_timeline.m_viewSpan, 37);
+    EXPECT_EQ(m_window->m_timeline.m_viewStart, 5);
+    EXPECT_EQ(m_window->m_timeline.m_trackScroll, 12);
+    EXPECT_EQ(m_window->m_timeline.m_currentTime, 0.0); // no video yet
+    EXPECT_EQ(m_window->m_timeline.m_fontReady, 1);
+
+    LoadVideo();
+    m_window->m_movie.SetTime(1230);
+    m_window->OnTimer();
+    EXPECT_DOUBLE_EQ(m_window->m_timeline.m_currentTime, 123.0);
+}
+
+TEST_F(MainWindow, TimeBarArrowMovesOneStepAndTheNextTickShowsIt)
+{
+    ModelScrollBar* bar = m_window->m_timeBar;
+    bar->Model().Set(0, 1000, 200, 300);
+    bar->SyncFromModel();
+    bar->setSingleStep(37); // Qt's own step must not be the one taken
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, AddArrowOf(*bar));
+    EXPECT_EQ(bar->Model().GetPosition(), 310);
+    EXPECT_EQ(bar->value(), 310);
+    EXPECT_NE(m_window->m_timeline.m_viewStart, 310);
+    m_window->OnTimer();
+    EXPECT_EQ(m_window->m_timeline.m_viewStart, 310);
+    EXPECT_EQ(m_window->m_timeline.m_viewSpan, 200);
+}
+
+TEST_F(MainWindow, SegmentTextFollowsTheTimeAndIsLeftAloneWhileItStands)
+{
+    auto* edit = qobject_cast<QPlainTextEdit*>(m_window->Control(1027));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->isReadOnly());
+    LoadVideo();
+    m_window->m_movie.SetTime(500);
+    m_window->OnTimer();
+    EXPECT_EQ(edit->toPlainText().toStdString(), std::string(CTimeline::kSampleComment) + "  |  ");
+    EXPECT_EQ(m_window->m_timeline.m_lastTime, 50.0);
+    EXPECT_NE(m_window->m_timeline.m_currentSegment, nullptr);
+
+    edit->setPlainText("unchanged");
+    m_window->OnTimer();
+    EXPECT_EQ(edit->toPlainText(), QString("unchanged"));
+
+    m_window->m_movie.SetTime(2000); // 200.0: past the sample segment
+    m_window->OnTimer();
+    EXPECT_EQ(edit->toPlainText(), QString());
+    EXPECT_EQ(m_window->m_timeline.m_currentSegment, nullptr);
+}
+
+TEST_F(MainWindow, AfterCloseNoTickRunsAndBothPlayersAreEmpty)
+{
+    LoadVideo();
+    m_window->OnTimer();
+    m_window->close();
+    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_CLOSING);
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_EQ(m_window->m_player->GetMovie(), nullptr);
+    EXPECT_EQ(m_window->m_companionPlayer->GetMovie(), nullptr);
+
+    m_window->m_timeBar->Model().SetPage(3);
+    m_window->m_timeline.m_viewSpan = 77;
+    m_window->OnTimer();
+    EXPECT_EQ(m_window->m_timeline.m_viewSpan, 77);
+}
+
+TEST_F(MainWindow, EnterAndEscapeDoNotEndTheWindow)
+{
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyClick(m_window.get(), key);
+        QTest::keyClick(m_window->Control(1027), key);
+        QTest::keyClick(m_window->m_openVideoButton, key);
+    }
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(m_window->result(), 0);
+    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_IDLE);
+}
+
+TEST_F(MainWindow, OnlyTheAboutSystemCommandOpensTheAboutBox)
+{
+    std::string seen;
+    CloseNextModal(&seen);
+    m_window->OnSysCommand(0xF010, 0); // move
+    QTest::qWait(120);
+    EXPECT_EQ(seen, "");
+    EXPECT_TRUE(m_window->isVisible());
+
+    CloseNextModal(&seen);
+    m_window->OnSysCommand(16 | 0x7, 0);
+    EXPECT_EQ(seen, "CAboutDlg");
+
+    seen.clear();
+    CloseNextModal(&seen);
+    QTest::keyClick(m_window.get(), Qt::Key_F1);
+    EXPECT_EQ(seen, "CAboutDlg");
+}
+
+TEST_F(MainWindow, LoadFailureIsAskedInAConfirmationBox)
+{
+    std::string seen;
+    QString caption, text;
+    QTimer::singleShot(50, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        caption = box->windowTitle();
+        text = box->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    m_window->m_timeline.LoadFile("/no/such/file.xml");
+    EXPECT_EQ(caption, QString("Confirmation"));
+    EXPECT_EQ(text, QString("le fichier n'a pas été ouvert"));
+    EXPECT_EQ(m_window->m_timeline.m_tracks.GetCount(), 1);
+}
