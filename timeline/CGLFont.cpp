@@ -60,6 +60,10 @@ void CGLFont::PrintString(std::string_view text, float x, float y)
     if (!EnsureLists())
         return;
     ListCodes::FromUtf8(text, m_codes);
+    // Nothing to draw; placing the raster position would still cost a flush
+    // of the pending bars, one draw per untitled segment.
+    if (m_codes.empty())
+        return;
     glShadeModel(GL_FLAT);
     glRasterPos2f(x, y);
     glPushAttrib(GL_LIST_BIT);
