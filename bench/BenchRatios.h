@@ -20,9 +20,16 @@ public:
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
+        // With --benchmark_repetitions the median stands for the benchmark.
+        for (const auto& run : runs) {
+            const std::string& name = run.run_name.function_name;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                m_times[name] = run.GetAdjustedRealTime();
+                m_fromMedian[name] = true;
+            } else if (run.run_type == Run::RT_Iteration && !m_fromMedian[name]) {
+                m_times[name] = run.GetAdjustedRealTime();
+            }
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 
@@ -41,6 +48,7 @@ public:
 private:
     std::vector<Ratio> m_ratios;
     std::map<std::string, double> m_times;
+    std::map<std::string, bool> m_fromMedian;
 };
 
 // Runs the registered benchmarks with the ratios appended to the report.

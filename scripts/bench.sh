@@ -14,7 +14,7 @@ export QT_QPA_PLATFORM=xcb
 export LIBGL_ALWAYS_SOFTWARE=1
 status=0
 for b in build-bench/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b") =="
   xvfb-run -a -s "-screen 0 1280x1024x24" "$b" --benchmark_color=false "$@" || status=1
 done

@@ -1,0 +1,152 @@
+// The main window's refresh tick under llvmpipe, with the sample data and
+// with 100,000 segments at a 1 % view, against an empty frame of the same
+// window; and the time from process start to the first presented frame.
+// The 100,000 segments are laid out as in the drawing benchmark: 100 tracks of
+// 1,000 titled segments, ten rows in view.
+
+#include <clocale>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QOpenGLWidget>
+#include <QSurfaceFormat>
+
+#include "BenchRatios.h"
+#include "CAnnotatorDlg.h"
+#include "CTimelineView.h"
+#include "ModelScrollBar.h"
+#include "MpvEngine.h"
+
+namespace {
+
+constexpr int kTracks = 100;
+constexpr int kSegmentsPerTrack = 1000;
+constexpr double kPitch = 10.0;
+constexpr int kRange = static_cast<int>(kSegmentsPerTrack * kPitch);
+
+CAnnotatorDlg* g_window = nullptr;
+
+// Seconds the process has been alive, from the kernel's start time.
+double ProcessAgeSeconds()
+{
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // The command name may hold spaces; fields are counted after its ')'.
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    unsigned long long startTicks = 0;
+    for (int index = 3; fields >> field; ++index) {
+        if (index == 22) {
+            startTicks = std::stoull(field);
+            break;
+        }
+    }
+    timespec now {};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return now.tv_sec + now.tv_nsec * 1e-9 - static_cast<double>(startTicks) / sysconf(_SC_CLK_TCK);
+}
+
+// Delivers the paint the tick scheduled without running the window's own
+// timer, which would add ticks of its own to the measure.
+void Present()
+{
+    QCoreApplication::sendPostedEvents();
+}
+
+void Fill(CTimeline& timeline)
+{
+    timeline.m_tracks.RemoveAll();
+    for (int t = 0; t < kTracks; ++t) {
+        Track* track = timeline.m_tracks.AppendTrack();
+        track->SetLabel("Piste " + std::to_string(t));
+        for (int s = 0; s < kSegmentsPerTrack; ++s) {
+            auto segment = std::make_unique<Segment>();
+            const double start = s * kPitch + t * 0.1;
+            segment->SetBounds(start, start + 8.0);
+            segment->SetTitle("S\xC3\xA9quence " + std::to_string(s));
+            track->AppendSegment(std::move(segment));
+        }
+    }
+    timeline.m_selectedTrack = 3;
+}
+
+void ShowRange(int max, int page, int position)
+{
+    g_window->m_timeBar->Model().Set(0, max, page, position);
+    g_window->m_timeBar->SyncFromModel();
+}
+
+void BM_EmptyFrame(benchmark::State& state)
+{
+    for (auto _ : state) {
+        g_window->m_view.BeginFrame();
+        g_window->m_view.SwapGLBuffers();
+        Present();
+    }
+}
+
+void BM_TickSampleData(benchmark::State& state)
+{
+    // The window's own start: the sample track; this runs before the fill below.
+    ShowRange(100, 100, 0);
+    for (auto _ : state) {
+        g_window->OnTimer();
+        Present();
+    }
+}
+
+void BM_Tick100kOnePercent(benchmark::State& state)
+{
+    Fill(g_window->m_timeline);
+    ShowRange(kRange, kRange / 100, kRange / 2);
+    for (auto _ : state) {
+        g_window->OnTimer();
+        Present();
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TickSampleData)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Tick100kOnePercent)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
+    QApplication application(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    MpvEngine::SetAudioOutput("null");
+
+    CAnnotatorDlg window;
+    g_window = &window;
+    window.show();
+    auto* surface = qobject_cast<QOpenGLWidget*>(window.m_view.Surface());
+    if (surface == nullptr) {
+        std::fprintf(stderr, "no OpenGL surface\n");
+        return 1;
+    }
+    bool presented = false;
+    // The surface shows white before the first tick; only a drawn timeline counts.
+    QObject::connect(surface, &QOpenGLWidget::frameSwapped,
+                     [&presented, &window] { presented = presented || window.m_timeline.m_fontReady != 0; });
+    QElapsedTimer clock;
+    clock.start();
+    while (!presented && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::printf("first frame presented %.0f ms after process start%s\n", ProcessAgeSeconds() * 1000.0,
+                presented ? "" : " (timed out)");
+
+    return RunWithRatios(argc, argv,
+                         {{"sample-data tick / empty frame", "BM_TickSampleData", "BM_EmptyFrame"},
+                          {"100k segments 1% tick / empty frame", "BM_Tick100kOnePercent", "BM_EmptyFrame"},
+                          {"100k segments 1% tick / sample-data tick", "BM_Tick100kOnePercent", "BM_TickSampleData"}});
+}

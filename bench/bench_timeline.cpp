@@ -1,0 +1,136 @@
+// Timeline drawing at scale under llvmpipe: 100 tracks x 1,000 titled
+// segments in a 750 x 244 area, against an empty frame of the same run.
+
+#include <memory>
+#include <string>
+
+#include <GL/gl.h>
+
+#include <QApplication>
+#include <QPalette>
+#include <QRect>
+#include <QSurfaceFormat>
+#include <QElapsedTimer>
+#include <QWindow>
+#include <QWidget>
+
+#include "BenchRatios.h"
+#include "CTimelineRenderer.h"
+#include "CTimelineView.h"
+#include "Timeline.h"
+
+namespace {
+
+constexpr int kTracks = 100;
+constexpr int kSegmentsPerTrack = 1000;
+constexpr double kPitch = 10.0;
+constexpr int kRange = static_cast<int>(kSegmentsPerTrack * kPitch);
+
+struct Scene {
+    QWidget frame;
+    CTimelineView view;
+    CTimeline timeline;
+    CTimelineRenderer* renderer = nullptr; // owned by timeline
+};
+
+Scene* g_scene = nullptr;
+
+void Fill(CTimeline& timeline)
+{
+    timeline.m_tracks.RemoveAll();
+    for (int t = 0; t < kTracks; ++t) {
+        Track* track = timeline.m_tracks.AppendTrack();
+        track->SetLabel("Piste " + std::to_string(t));
+        for (int s = 0; s < kSegmentsPerTrack; ++s) {
+            auto segment = std::make_unique<Segment>();
+            const double start = s * kPitch + t * 0.1;
+            segment->SetBounds(start, start + 8.0);
+            segment->SetTitle("S\xC3\xA9quence " + std::to_string(s));
+            track->AppendSegment(std::move(segment));
+        }
+    }
+    timeline.m_selectedTrack = 3;
+    timeline.m_currentSegment = timeline.m_tracks.GetTrack(3)->GetSegments()[500].get();
+    timeline.m_trackScroll = 0;
+}
+
+// One tick's share of the timeline: frame, drawing, presentation, and the
+// paint that composes it. glFinish keeps llvmpipe's deferred work inside.
+void Tick(bool draw)
+{
+    g_scene->view.BeginFrame();
+    if (draw)
+        g_scene->timeline.Draw();
+    glFinish();
+    g_scene->view.SwapGLBuffers();
+    QCoreApplication::processEvents();
+}
+
+void BM_EmptyFrame(benchmark::State& state)
+{
+    for (auto _ : state)
+        Tick(false);
+}
+
+void Visible(int start, int span, bool culling)
+{
+    g_scene->timeline.m_viewStart = start;
+    g_scene->timeline.m_viewSpan = span;
+    g_scene->timeline.m_currentTime = start + span / 2.0;
+    g_scene->renderer->SetCulling(culling);
+}
+
+void BM_View(benchmark::State& state, int start, int span, bool culling)
+{
+    Visible(start, span, culling);
+    Tick(true); // the first frame of a view pays for llvmpipe's shader compiles
+    for (auto _ : state)
+        Tick(true);
+}
+
+} // namespace
+
+BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_View, WholeRange, 0, kRange, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_View, OnePercent, kRange / 2, kRange / 100, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_View, WholeRangeUnculled, 0, kRange, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK_CAPTURE(BM_View, OnePercentUnculled, kRange / 2, kRange / 100, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+int main(int argc, char** argv)
+{
+    QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
+    QApplication app(argc, argv);
+    Scene scene;
+    g_scene = &scene;
+
+    QPalette palette = scene.frame.palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    scene.frame.setPalette(palette);
+    scene.frame.setAutoFillBackground(true);
+    scene.frame.setFixedSize(750, 244);
+    scene.frame.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (!(scene.frame.windowHandle() && scene.frame.windowHandle()->isExposed()) && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (!scene.view.CreateGL(QRect(0, 0, 750, 244), &scene.frame))
+        return 1;
+    clock.restart();
+    while (clock.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+
+    Fill(scene.timeline);
+    auto renderer = std::make_unique<CTimelineRenderer>(&scene.timeline);
+    scene.renderer = renderer.get();
+    scene.renderer->m_viewRect = {0, 0, 750, 244};
+    scene.timeline.SetRenderer(std::move(renderer));
+    Tick(true); // builds the font lists outside the measurement
+
+    return RunWithRatios(argc, argv,
+                         {{"whole range / empty frame", "BM_View/WholeRange", "BM_EmptyFrame"},
+                          {"1 % visible / empty frame", "BM_View/OnePercent", "BM_EmptyFrame"},
+                          {"whole range unculled / empty frame", "BM_View/WholeRangeUnculled", "BM_EmptyFrame"},
+                          {"1 % visible unculled / empty frame", "BM_View/OnePercentUnculled", "BM_EmptyFrame"}});
+}
