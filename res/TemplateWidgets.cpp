@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -36,6 +38,42 @@ QWidget* MakeButton(const ControlTemplate& control, QWidget* parent)
     button->setAutoDefault(isDefault);
     button->setDefault(isDefault);
     return button;
+}
+
+// The templates were laid out for a narrower face than the desktop's sans
+// serif: a text that would be cut off is set narrower, then smaller, until
+// it fits the control.
+void FitText(QWidget* widget, const QString& text, int available)
+{
+    if (text.isEmpty() || available <= 0)
+        return;
+    QFont font = widget->font();
+    if (QFontMetrics(font).horizontalAdvance(text) <= available)
+        return;
+    for (const int stretch : {QFont::SemiCondensed, QFont::Condensed}) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(text) <= available) {
+            widget->setFont(font);
+            return;
+        }
+    }
+    const qreal smallest = 6.0;
+    qreal size = font.pointSizeF();
+    while (size - 0.5 >= smallest && QFontMetrics(font).horizontalAdvance(text) > available) {
+        size -= 0.5;
+        font.setPointSizeF(size);
+    }
+    widget->setFont(font);
+}
+
+// Room for text inside a control of `width` pixels.
+int TextRoom(const QWidget* widget, int width)
+{
+    if (qobject_cast<const QPushButton*>(widget) == nullptr)
+        return width;
+    const QStyle* style = widget->style();
+    return width - 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget) +
+                        style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget));
 }
 
 QWidget* MakeStatic(const ControlTemplate& control, QWidget* parent)
@@ -169,6 +207,10 @@ std::map<int, QWidget*> BuildTemplateControls(const DialogTemplate& dialog, QWid
             widget->setParent(parent);
         widget->setObjectName(QString::number(control.id));
         widget->setGeometry(rect);
+        if (const auto* button = qobject_cast<QPushButton*>(widget))
+            FitText(widget, button->text(), TextRoom(widget, rect.width()));
+        else if (const auto* label = qobject_cast<QLabel*>(widget); label != nullptr && !label->wordWrap())
+            FitText(widget, label->text(), rect.width());
         ApplyFocusPolicy(control, widget);
         widget->show();
         if (control.id != kNoControlId)

@@ -100,6 +100,12 @@ TEST_F(MainWindow, CaptionFixedSizeAndControlsFollowTheTemplate)
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
             EXPECT_EQ(button->text().toStdString(), control.text);
             EXPECT_FALSE(button->isDefault());
+            // The whole text shows: the desktop's face is wider than the one
+            // the layout was made for.
+            const int margins = 2 * (button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                                     button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width() - margins)
+                << control.text;
         }
     }
     EXPECT_EQ(m_window->m_openVideoButton->text(), QString("Ouvrir la vidéo annotée"));
