@@ -1,0 +1,42 @@
+// The main window with a video loaded in its player, at 0.5 s so that the
+// sample segment's comment shows, for screenshots: window_demo <video> [seconds shown].
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QSurfaceFormat>
+#include <QTimer>
+
+#include "CAnnotatorDlg.h"
+#include "CTimelineView.h"
+#include "MpvEngine.h"
+#include "PlayerError.h"
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: window_demo <video> [seconds shown]\n");
+        return 2;
+    }
+    QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    MpvEngine::SetAudioOutput("null");
+    const int seconds = argc > 2 ? std::atoi(argv[2]) : 5;
+
+    CAnnotatorDlg window;
+    window.move(0, 0);
+    window.show();
+    try {
+        window.m_player->SetSource(argv[1]);
+        window.m_movie.Attach(window.m_player->GetMovie());
+        window.m_movie.SetTime(500);
+    } catch (const PlayerError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
+    return app.exec();
+}

@@ -1,0 +1,50 @@
+// A window holding the player control with a video paused at a given time,
+// for screenshots: player_demo <video> <time in ms> [seconds shown].
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QSurfaceFormat>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "CQTControl.h"
+#include "MpvEngine.h"
+#include "PlayerError.h"
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: player_demo <video> <time in ms> [seconds shown]\n");
+        return 2;
+    }
+    QSurfaceFormat format;
+    format.setVersion(2, 1);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    QSurfaceFormat::setDefaultFormat(format);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    MpvEngine::SetAudioOutput("null");
+    const int seconds = argc > 3 ? std::atoi(argv[3]) : 5;
+
+    QWidget window;
+    window.setWindowTitle("Quillmark player");
+    auto* layout = new QVBoxLayout(&window);
+    auto* control = new CQTControl(&window);
+    layout->addWidget(control);
+    window.resize(660, 420);
+    window.move(0, 0);
+    window.show();
+    try {
+        control->SetSource(argv[1]);
+        control->GetMovie()->SetTime(std::atoi(argv[2]));
+    } catch (const PlayerError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
+    return app.exec();
+}
