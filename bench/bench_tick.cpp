@@ -1,8 +1,7 @@
 // The main window's refresh tick under llvmpipe, with the sample data and
 // with 100,000 segments at a 1 % view, against an empty frame of the same
-// window; and the time from process start to the first presented frame.
-// The 100,000 segments are laid out as in the drawing benchmark: 100 tracks of
-// 1,000 titled segments, ten rows in view.
+// window; and the time from process start to the first presented frame. The
+// 100,000 segments are those of the drawing benchmark, ten rows in view.
 
 #include <clocale>
 #include <cstdio>
@@ -20,6 +19,7 @@
 #include <QSurfaceFormat>
 
 #include "BenchRatios.h"
+#include "BenchTimelineData.h"
 #include "CAnnotatorDlg.h"
 #include "CTimelineView.h"
 #include "ModelScrollBar.h"
@@ -27,10 +27,7 @@
 
 namespace {
 
-constexpr int kTracks = 100;
-constexpr int kSegmentsPerTrack = 1000;
-constexpr double kPitch = 10.0;
-constexpr int kRange = static_cast<int>(kSegmentsPerTrack * kPitch);
+using BenchTimelineData::kRange;
 
 CAnnotatorDlg* g_window = nullptr;
 
@@ -61,23 +58,6 @@ void Present()
     QCoreApplication::sendPostedEvents();
 }
 
-void Fill(CTimeline& timeline)
-{
-    timeline.m_tracks.RemoveAll();
-    for (int t = 0; t < kTracks; ++t) {
-        Track* track = timeline.m_tracks.AppendTrack();
-        track->SetLabel("Piste " + std::to_string(t));
-        for (int s = 0; s < kSegmentsPerTrack; ++s) {
-            auto segment = std::make_unique<Segment>();
-            const double start = s * kPitch + t * 0.1;
-            segment->SetBounds(start, start + 8.0);
-            segment->SetTitle("S\xC3\xA9quence " + std::to_string(s));
-            track->AppendSegment(std::move(segment));
-        }
-    }
-    timeline.m_selectedTrack = 3;
-}
-
 void ShowRange(int max, int page, int position)
 {
     g_window->m_timeBar->Model().Set(0, max, page, position);
@@ -105,7 +85,7 @@ void BM_TickSampleData(benchmark::State& state)
 
 void BM_Tick100kOnePercent(benchmark::State& state)
 {
-    Fill(g_window->m_timeline);
+    BenchTimelineData::Fill(g_window->m_timeline);
     ShowRange(kRange, kRange / 100, kRange / 2);
     for (auto _ : state) {
         g_window->OnTimer();

@@ -15,16 +15,14 @@
 #include <QWidget>
 
 #include "BenchRatios.h"
+#include "BenchTimelineData.h"
 #include "CTimelineRenderer.h"
 #include "CTimelineView.h"
 #include "Timeline.h"
 
 namespace {
 
-constexpr int kTracks = 100;
-constexpr int kSegmentsPerTrack = 1000;
-constexpr double kPitch = 10.0;
-constexpr int kRange = static_cast<int>(kSegmentsPerTrack * kPitch);
+using BenchTimelineData::kRange;
 
 struct Scene {
     QWidget frame;
@@ -37,21 +35,8 @@ Scene* g_scene = nullptr;
 
 void Fill(CTimeline& timeline)
 {
-    timeline.m_tracks.RemoveAll();
-    for (int t = 0; t < kTracks; ++t) {
-        Track* track = timeline.m_tracks.AppendTrack();
-        track->SetLabel("Piste " + std::to_string(t));
-        for (int s = 0; s < kSegmentsPerTrack; ++s) {
-            auto segment = std::make_unique<Segment>();
-            const double start = s * kPitch + t * 0.1;
-            segment->SetBounds(start, start + 8.0);
-            segment->SetTitle("S\xC3\xA9quence " + std::to_string(s));
-            track->AppendSegment(std::move(segment));
-        }
-    }
-    timeline.m_selectedTrack = 3;
+    BenchTimelineData::Fill(timeline);
     timeline.m_currentSegment = timeline.m_tracks.GetTrack(3)->GetSegments()[500].get();
-    timeline.m_trackScroll = 0;
 }
 
 // One tick's share of the timeline: frame, drawing, presentation, and the
