@@ -129,17 +129,18 @@ bool CAnnotatorDlg::Guard(Handler&& handler)
 
 void CAnnotatorDlg::ReportError(const std::string& text)
 {
-    // A tick that fails fails again 40 ms later: one box per failure text
-    // until the user has dismissed it.
+    // A tick that fails fails again 40 ms later, perhaps by turns with
+    // another failure: one box per text until the user has dismissed it.
     const QString message = QString::fromStdString(text);
-    if (m_errorBox != nullptr && m_errorBox->isVisible() && m_errorBox->text() == message)
-        return;
+    for (const QMessageBox* shown : findChildren<QMessageBox*>(kErrorBoxName, Qt::FindDirectChildrenOnly))
+        if (shown->isVisible() && shown->text() == message)
+            return;
     // Shown without a nested event loop: the tick may be the one failing, and
     // a blocking box inside it would stop every later tick.
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quillmark"), message, QMessageBox::Ok, this);
+    box->setObjectName(kErrorBoxName);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
-    m_errorBox = box;
 }
 
 bool CAnnotatorDlg::Confirm(const std::string& text)

@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QIcon>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTimer>
 
 #include "CMovieDriver.h"
@@ -36,6 +35,8 @@ public:
     static constexpr int kTimerPeriodMs = 40;
     static constexpr unsigned kAboutCommand = 16;
     static constexpr unsigned kCloseCommand = 0xF060;
+    // The object name of the boxes that report failures.
+    static constexpr const char* kErrorBoxName = "errorBox";
 
     explicit CAnnotatorDlg(QWidget* parent = nullptr);
     ~CAnnotatorDlg() override;
@@ -73,6 +74,9 @@ public:
     void PollPointer();
     void UpdateCompanionVideo();
 
+    // Shows a failure without waiting for the user: it may come from the
+    // tick, which must keep running. One box per text while it is shown.
+    void ReportError(const std::string& text);
     // UserPrompt: a "Confirmation" box with OK and Cancel.
     bool Confirm(const std::string& text) override;
 
@@ -118,7 +122,6 @@ private:
     // Runs a handler behind the error boundary.
     template <class Handler>
     bool Guard(Handler&& handler);
-    void ReportError(const std::string& text);
 
     QTimer m_timer;
     bool m_initialised = false;
@@ -126,8 +129,6 @@ private:
     QPlainTextEdit* m_segmentEdit = nullptr;
     // The About entry's text; empty leaves the entry out.
     std::string m_aboutText;
-    // The error box on screen, if any; cleared by Qt when it closes.
-    QPointer<QMessageBox> m_errorBox;
     CTimelineRenderer* m_renderer = nullptr; // owned by m_timeline
     std::map<int, QWidget*> m_controls;
 };

@@ -231,6 +231,32 @@ TEST_F(MainWindow, OnlyTheAboutSystemCommandOpensTheAboutBox)
     EXPECT_EQ(seen, "CAboutDlg");
 }
 
+TEST_F(MainWindow, FailuresShowWithoutStoppingTheTickAndAreNotStacked)
+{
+    const auto boxes = [this] { return m_window->findChildren<QMessageBox*>(); };
+    // Returns at once: a box that waited for the user would hang this test.
+    m_window->ReportError("Impossible d'ouvrir la vid\xC3\xA9o : /nulle/part.mov");
+    m_window->ReportError("Impossible d'ouvrir la vid\xC3\xA9o : /nulle/part.mov");
+    QTest::qWait(100);
+    ASSERT_EQ(boxes().size(), 1);
+    EXPECT_EQ(boxes()[0]->text(), QString::fromUtf8("Impossible d'ouvrir la vid\xC3\xA9o : /nulle/part.mov"));
+    EXPECT_TRUE(boxes()[0]->isVisible());
+    EXPECT_TRUE(m_window->IsTimerRunning());
+
+    // Two failures by turns, as a tick can have them, give two boxes, not more.
+    for (int tick = 0; tick < 3; ++tick) {
+        m_window->ReportError("Erreur d'application interne.");
+        m_window->ReportError("Impossible d'ouvrir la vid\xC3\xA9o : /nulle/part.mov");
+    }
+    EXPECT_EQ(boxes().size(), 2);
+
+    for (QMessageBox* box : boxes())
+        box->close();
+    QTest::qWait(50); // closed boxes delete themselves
+    m_window->ReportError("Erreur d'application interne.");
+    EXPECT_EQ(boxes().size(), 1) << "a dismissed failure shows again when it happens again";
+}
+
 TEST_F(MainWindow, LoadFailureIsAskedInAConfirmationBox)
 {
     std::string seen;
