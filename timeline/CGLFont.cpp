@@ -43,10 +43,9 @@ bool CGLFont::EnsureLists()
                  glyph.bits.empty() ? &kNoBits : glyph.bits.data());
         glEndList();
     }
-    // Mesa draws a whole glCallLists of glyphs in one go from a texture
-    // atlas, but only when the 256 lists from the base are all plain bitmaps;
-    // otherwise every glyph is its own draw, some twenty times slower. Code
-    // 255 is never called: this list only completes the range.
+    // Mesa may draw a whole glCallLists of glyphs from a texture atlas, but
+    // only when the 256 lists from the base are all plain bitmaps. Code 255
+    // is never called: this list only completes the range.
     glNewList(kFirstList + ListCodes::kGlyphCount, GL_COMPILE);
     glBitmap(0, 0, 0.0f, 0.0f, 0.0f, 0.0f, &kNoBits);
     glEndList();
