@@ -165,27 +165,22 @@ bool CAnnotatorDlg::OnInitDialog()
     m_aboutText = LoadResourceString(kAboutStringId);
     setWindowIcon(m_hIcon);
 
+    // The models clamp after every step, so the steps keep their order; the
+    // widgets only show the result.
     m_zoomBar->Model().SetRange(0, 100);
-    m_zoomBar->SyncFromModel();
     m_trackBar->Model().SetRange(0, 400);
-    m_trackBar->SyncFromModel();
     m_trackBar->Model().SetPosition(0);
-    m_trackBar->SyncFromModel();
     m_zoomBar->Model().SetPosition(0);
-    m_zoomBar->SyncFromModel();
     m_timeBar->Model().SetRange(0, 100);
-    m_timeBar->SyncFromModel();
     m_timeBar->Model().SetPosition(0);
-    m_timeBar->SyncFromModel();
     m_timeBar->Model().SetPage(100);
-    m_timeBar->SyncFromModel();
+    for (ModelScrollBar* bar : {m_zoomBar, m_trackBar, m_timeBar})
+        bar->SyncFromModel();
 
-    const QRect client(0, 0, m_timelineFrame->width(), m_timelineFrame->height());
     // Without OpenGL the view creates nothing and the frame stays black;
-    // the rest of the window works as before.
-    m_view.CreateGL(client, m_timelineFrame);
-    m_renderer->m_viewRect = {client.left(), client.top(), client.left() + client.width(),
-                              client.top() + client.height()};
+    // the rest of the window works as before, the mapping included.
+    m_view.CreateGL(QRect(0, 0, m_timelineFrame->width(), m_timelineFrame->height()), m_timelineFrame);
+    m_renderer->m_viewRect = m_view.m_rect;
 
     m_timer.start(kTimerPeriodMs);
 
