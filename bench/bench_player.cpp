@@ -22,6 +22,7 @@
 #include "BenchRatios.h"
 #include "CMovieDriver.h"
 #include "CQTControl.h"
+#include "CTimelineView.h"
 #include "CVideoSurface.h"
 
 namespace {
@@ -307,10 +308,8 @@ BENCHMARK(BM_BareGetTimePlaying)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    QSurfaceFormat format;
-    format.setVersion(2, 1);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    QSurfaceFormat::setDefaultFormat(format);
+    // The program's own default format, so the player runs as it does there.
+    QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     MpvEngine::SetAudioOutput("null");

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "CQTControl.h"
+#include "CTimelineView.h"
 #include "MpvEngine.h"
 #include "PlayerError.h"
 
@@ -21,10 +22,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: player_demo <video> <time in ms> [seconds shown]\n");
         return 2;
     }
-    QSurfaceFormat format;
-    format.setVersion(2, 1);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    QSurfaceFormat::setDefaultFormat(format);
+    // The program's own default format, so the player runs as it does there.
+    QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     MpvEngine::SetAudioOutput("null");
