@@ -327,20 +327,3 @@ void CAnnotatorDlg::OnCommand(int command)
     if (it != commands.end())
         Guard([this, handler = it->second] { (this->*handler)(); });
 }
-
-// Handlers whose commands are not built yet do nothing.
-void CAnnotatorDlg::OnOpenVideo() {}
-void CAnnotatorDlg::OnOpenAnnotationFile() {}
-void CAnnotatorDlg::OnSaveAnnotationFile() {}
-void CAnnotatorDlg::OnChooseAnnotationFolder() {}
-void CAnnotatorDlg::OnMarkStart() {}
-void CAnnotatorDlg::OnMarkEnd() {}
-void CAnnotatorDlg::OnEditTrack() {}
-void CAnnotatorDlg::OnAddTrack() {}
-void CAnnotatorDlg::OnDeleteTrack() {}
-void CAnnotatorDlg::OnMoveTrackUp() {}
-void CAnnotatorDlg::OnMoveTrackDown() {}
-void CAnnotatorDlg::OnEditSegment() {}
-void CAnnotatorDlg::OnDeleteSegment() {}
-void CAnnotatorDlg::PollPointer() {}
-void CAnnotatorDlg::UpdateCompanionVideo() {}

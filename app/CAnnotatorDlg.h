@@ -57,10 +57,12 @@ public:
     // Menu commands of the timeline's context menus arrive here.
     void OnCommand(int command);
 
+    // File commands (CAnnotatorDlgFiles.cpp).
     void OnOpenVideo();
     void OnOpenAnnotationFile();
     void OnSaveAnnotationFile();
-    void OnChooseAnnotationFolder();
+
+    // Editing commands (CAnnotatorDlgEditing.cpp).
     void OnMarkStart();
     void OnMarkEnd();
     void OnEditTrack();
@@ -71,7 +73,11 @@ public:
     void OnEditSegment();
     void OnDeleteSegment();
 
+    // Pointer over the timeline (CAnnotatorDlgPointer.cpp).
     void PollPointer();
+
+    // Companion video (CAnnotatorDlgCompanion.cpp).
+    void OnChooseAnnotationFolder();
     void UpdateCompanionVideo();
 
     // Shows a failure without waiting for the user: it may come from the
@@ -131,4 +137,12 @@ private:
     std::string m_aboutText;
     CTimelineRenderer* m_renderer = nullptr; // owned by m_timeline
     std::map<int, QWidget*> m_controls;
+
+    // File commands' state.
+
+    // Editing commands' state.
+
+    // Pointer handling's state.
+
+    // Companion video's state.
 };

@@ -46,6 +46,12 @@ public:
     // Not owned; cleared by passing nullptr. Without one, failures are silent.
     void SetUserPrompt(UserPrompt* prompt) { m_prompt = prompt; }
 
+    // Bumped by every change to the tracks and segments (a load included), so
+    // that whoever keeps a picture or a saved state can tell it is stale
+    // without comparing the annotations themselves.
+    uint64_t Revision() const { return m_revision; }
+    void NoteChange() { ++m_revision; }
+
     static const char* const kSampleComment;
     static const char* const kLoadFailedText;
 
@@ -63,4 +69,5 @@ public:
 private:
     std::unique_ptr<TimelineRenderer> m_renderer;
     UserPrompt* m_prompt = nullptr;
+    uint64_t m_revision = 0;
 };

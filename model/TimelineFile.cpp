@@ -125,6 +125,7 @@ bool CTimeline::LoadFile(const std::string& path)
         m_tracks.RemoveAll();
         m_currentSegment = nullptr;
         m_tracks.ReadXml(root->children);
+        NoteChange();
         replaced = true;
     }
     xmlFreeDoc(doc);
