@@ -4,12 +4,37 @@
 
 #include <QDialog>
 
-// The track name dialog; the main window runs the same object for every
-// label edit, so its member keeps the last run's value between runs.
+class QLineEdit;
+class QPushButton;
+class QShowEvent;
+
+// The track name dialog. The main window runs the same object for every
+// label edit, so m_name keeps the last run's value between runs. However it
+// is closed (the button, Enter, Escape, the close box) it takes the edit's
+// text and ends with Accepted: there is no way out that drops what was typed.
 class CTrackDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CTrackDlg(QWidget* parent = nullptr) : QDialog(parent) {}
+    explicit CTrackDlg(QWidget* parent = nullptr);
+
+    // Edit 1028 <-> m_name; true copies from the control.
+    void DoDataExchange(bool fromControls);
+    // Button 1029 "Modifier" and Enter.
+    void OnOK();
+
+    QLineEdit* NameEdit() const { return m_nameEdit; }
+    QPushButton* OkButton() const { return m_okButton; }
 
     std::string m_name;
+
+public slots:
+    // Escape and the close box confirm, like the button.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLineEdit* m_nameEdit = nullptr;    // owned as a Qt child
+    QPushButton* m_okButton = nullptr;  // owned as a Qt child
 };

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+
+class CTimeline;
+class Segment;
+class Track;
+
+// What the segment dialog edits of a segment.
+struct SegmentFields {
+    std::string title;
+    std::string comment;
+    double start = 0.0;
+    double end = 0.0;
+};
+
+// Every change that the editing commands make to the tracks and segments
+// goes through here, so that whoever must know of a change (the unsaved-work
+// check, an undo history) learns of it in one place. A step that leaves the
+// annotations as they were is no change and is not reported as one.
+//
+// Tracks and segments are taken by identity: a command that waited on a
+// dialog writes into what it started with, and if that is gone meanwhile,
+// it writes nothing rather than into freed memory.
+class AnnotationEditor {
+public:
+    // `timeline` is not owned and must outlive the editor.
+    explicit AnnotationEditor(CTimeline& timeline) : m_timeline(timeline) {}
+
+    AnnotationEditor(const AnnotationEditor&) = delete;
+    AnnotationEditor& operator=(const AnnotationEditor&) = delete;
+
+    // A new track labelled " " at the end.
+    Track* AddTrack();
+    // Removes the track at `position`, if any, and forgets the current
+    // segment, which may have been one of its segments.
+    void DeleteTrack(int position);
+    void MoveTrackUp(int position);
+    void MoveTrackDown(int position);
+    // False when `track` is no longer one of the timeline's.
+    bool SetTrackLabel(Track* track, const std::string& label);
+
+    // The "[" button: the start of the segments that "]" cuts.
+    void MarkStart();
+    // The "]" button: a segment from the start mark to the current time at
+    // the end of the track at `position`; none when there is no such track.
+    Segment* CutSegment(int position);
+    // Removes `segment` if the track at `position` holds it, and forgets the
+    // current segment. Nothing at all when there is no such track.
+    void DeleteSegment(int position, const Segment* segment);
+    // Bounds ordered as SetBounds orders them. False when `segment` is no
+    // longer one of the timeline's.
+    bool UpdateSegment(Segment* segment, const SegmentFields& fields);
+
+    bool HoldsTrack(const Track* track) const;
+    bool HoldsSegment(const Segment* segment) const;
+
+private:
+    CTimeline& m_timeline;
+};
