@@ -1,10 +1,42 @@
 #include "CAnnotatorApp.h"
 
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include <QMessageBox>
+#include <QTimer>
+
 #include "CAnnotatorDlg.h"
+#include "ErrorBoundary.h"
+
+const char* const CAnnotatorApp::kStartFailedText = "Quillmark n'a pas pu démarrer.";
+
+CAnnotatorApp::CAnnotatorApp(StartOptions options)
+    : m_options(std::move(options)), m_makeWindow([] { return std::make_unique<CAnnotatorDlg>(); })
+{
+}
 
 bool CAnnotatorApp::InitInstance()
 {
-    CAnnotatorDlg dialog;
-    dialog.exec();
+    std::unique_ptr<CAnnotatorDlg> dialog;
+    try {
+        dialog = m_makeWindow();
+    } catch (...) {
+        // The players start inside the window's construction; without this
+        // the process would end with no word at all.
+        const std::string text = std::string(kStartFailedText) + "\n" + ErrorText(std::current_exception());
+        std::fprintf(stderr, "%s\n", text.c_str());
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillmark"), QString::fromStdString(text),
+                        QMessageBox::Ok);
+        box.setObjectName(CAnnotatorDlg::kErrorBoxName);
+        box.exec();
+        m_exitCode = 1;
+        return false;
+    }
+    // Once the modal run has shown the window: the players load only into a
+    // shown window, and showing it resets the annotation folder.
+    QTimer::singleShot(0, dialog.get(), [window = dialog.get(), options = m_options] { window->OpenStartFiles(options); });
+    dialog->exec();
     return false;
 }

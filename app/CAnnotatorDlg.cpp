@@ -180,7 +180,7 @@ bool CAnnotatorDlg::OnInitDialog()
     // Without OpenGL the view creates nothing and the frame stays black;
     // the rest of the window works as before, the mapping included.
     m_view.CreateGL(QRect(0, 0, m_timelineFrame->width(), m_timelineFrame->height()), m_timelineFrame);
-    m_renderer->m_viewRect = m_view.m_rect;
+    m_timeline.m_viewRect = m_view.m_rect;
 
     m_timer.start(kTimerPeriodMs);
 
@@ -206,12 +206,15 @@ void CAnnotatorDlg::OnTimer()
     if (m_mouseState == MOUSE_CLOSING)
         return;
     Guard([this] {
-        m_view.BeginFrame();
         m_timeline.m_viewSpan = m_timeBar->Model().GetPage();
         m_timeline.m_currentTime = m_movie.GetTime() * 0.1;
         m_timeline.m_viewStart = m_timeBar->Model().GetPosition();
         m_timeline.m_trackScroll = m_trackBar->Model().GetPosition();
+        // The context is current for the drawing only: the menus and the
+        // players later in the tick have their own.
+        m_view.BeginFrame();
         m_timeline.Draw();
+        m_view.EndFrame();
         if (m_timeline.m_currentTime != m_timeline.m_lastTime) {
             DoDataExchange(true);
             m_timeline.GetSegmentText(m_segmentText);
@@ -236,6 +239,11 @@ void CAnnotatorDlg::OnClose()
 
 void CAnnotatorDlg::closeEvent(QCloseEvent* event)
 {
+    // Cancel keeps the window, the players and the annotations as they were.
+    if (!m_closed && !m_files.MayDiscardChanges()) {
+        event->ignore();
+        return;
+    }
     if (!m_closed)
         OnClose();
     event->accept();
@@ -317,6 +325,7 @@ void CAnnotatorDlg::OnVScroll(int code, int position, ModelScrollBar* bar)
 
 void CAnnotatorDlg::OnCommand(int command)
 {
+    emit commandReceived(command);
     static const std::map<int, void (CAnnotatorDlg::*)()> commands = {
         {32773, &CAnnotatorDlg::OnEditTrack},   {32771, &CAnnotatorDlg::OnAddTrack},
         {32772, &CAnnotatorDlg::OnDeleteTrack}, {32774, &CAnnotatorDlg::OnMoveTrackUp},

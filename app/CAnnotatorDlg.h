@@ -6,22 +6,30 @@
 #include <QDialog>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPoint>
+#include <QPointer>
 #include <QTimer>
 
+#include "AnnotationEditor.h"
 #include "CMovieDriver.h"
 #include "CQTControl.h"
 #include "CSegmentDlg.h"
 #include "CTimelineView.h"
 #include "CTrackDlg.h"
+#include "CommandLine.h"
+#include "FileCommands.h"
+#include "PointerDecision.h"
 #include "Timeline.h"
 #include "UserPrompt.h"
 
 class CTimelineRenderer;
 class ModelScrollBar;
+class QAction;
 class QCloseEvent;
 class QContextMenuEvent;
 class QFrame;
 class QKeyEvent;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QShowEvent;
@@ -61,6 +69,12 @@ public:
     void OnOpenVideo();
     void OnOpenAnnotationFile();
     void OnSaveAnnotationFile();
+    // What OnOpenVideo does with a chosen file, up to the time bar's range.
+    void OpenVideo(const std::string& path);
+    // The command line's files, opened once the window is shown as if
+    // chosen in the dialogs; the folder as if chosen in the folder chooser.
+    void OpenStartFiles(const StartOptions& options);
+    bool HasUnsavedChanges() const { return m_files.HasUnsavedChanges(); }
 
     // Editing commands (CAnnotatorDlgEditing.cpp).
     void OnMarkStart();
@@ -76,6 +90,11 @@ public:
     // Pointer over the timeline (CAnnotatorDlgPointer.cpp).
     void PollPointer();
 
+signals:
+    // Each command OnCommand is given, as it begins to handle it.
+    void commandReceived(int command);
+
+public:
     // Companion video (CAnnotatorDlgCompanion.cpp).
     void OnChooseAnnotationFolder();
     void UpdateCompanionVideo();
@@ -139,10 +158,20 @@ private:
     std::map<int, QWidget*> m_controls;
 
     // File commands' state.
+    // After m_timeline, whose revision at start is the saved one.
+    FileCommands m_files{m_timeline, *this,
+                         [this](FileDialogKind kind, const QString& title) { return ChooseFile(this, kind, title); }};
 
     // Editing commands' state.
+    // After m_timeline: every change the editing commands make goes through it.
+    AnnotationEditor m_editor{m_timeline};
 
     // Pointer handling's state.
+    PointerSample SamplePointer() const;
+    // Pops the menu up at `at` (screen pixels) unless one is open already.
+    void ShowPointerMenu(int menuId, QPoint at);
+    void PostMenuCommand(QAction* action);
+    QPointer<QMenu> m_pointerMenu; // a Qt child, deleted once hidden
 
     // Companion video's state.
 };

@@ -1,0 +1,105 @@
+#include "FileCommands.h"
+
+#include <QFileDialog>
+
+#include "CMovieDriver.h"
+#include "CQTControl.h"
+#include "Timeline.h"
+#include "UserPrompt.h"
+
+const char* const FileCommands::kOpenVideoTitle = "Ouvrir une vidéo";
+const char* const FileCommands::kOpenTitle = "Ouverture";
+const char* const FileCommands::kSaveTitle = "Sauvegarde";
+const char* const FileCommands::kSaveFailedText = "le fichier n'a pas été enregistré";
+const char* const FileCommands::kUnsavedText =
+    "Les annotations ont été modifiées et ne sont pas enregistrées. Continuer quand même ?";
+
+std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind, const QString& title)
+{
+    QFileDialog dialog(owner, title);
+    // The desktop's own dialog differs from one desktop to the next and
+    // cannot be driven by the tests.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (kind == FileDialogKind::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        // A new file has to be possible; replacing one is confirmed by the dialog.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen.first().toStdString();
+}
+
+int32_t LoadVideo(CQTControl& player, CMovieDriver& movie, const std::string& path)
+{
+    player.SetSource(path);
+    movie.Attach(player.GetMovie());
+    movie.SetProperty1082(100);
+    return movie.GetDuration() / 10;
+}
+
+FileCommands::FileCommands(CTimeline& timeline, UserPrompt& prompt, Chooser chooser)
+    : m_timeline(timeline), m_prompt(prompt), m_chooser(std::move(chooser)), m_savedRevision(timeline.Revision())
+{
+}
+
+void FileCommands::OpenAnnotationFile()
+{
+    if (!MayDiscardChanges())
+        return;
+    const auto path = m_chooser(FileDialogKind::Open, QString::fromUtf8(kOpenTitle));
+    if (path)
+        LoadAnnotations(*path);
+}
+
+void FileCommands::SaveAnnotationFile()
+{
+    const auto path = m_chooser(FileDialogKind::Save, QString::fromUtf8(kSaveTitle));
+    if (!path)
+        return;
+    if (!m_timeline.SaveFile(*path)) {
+        // The previous file is intact; the user must know this one is not.
+        m_prompt.Confirm(kSaveFailedText);
+        return;
+    }
+    m_savedRevision = m_timeline.Revision();
+}
+
+bool FileCommands::LoadAnnotations(const std::string& path)
+{
+    if (!m_timeline.LoadFile(path))
+        return false;
+    m_savedRevision = m_timeline.Revision();
+    return true;
+}
+
+std::optional<std::string> FileCommands::ChooseVideo() const
+{
+    return m_chooser(FileDialogKind::Open, QString::fromUtf8(kOpenVideoTitle));
+}
+
+bool FileCommands::HasUnsavedChanges() const
+{
+    return m_timeline.Revision() != m_savedRevision;
+}
+
+bool FileCommands::MayDiscardChanges()
+{
+    if (!HasUnsavedChanges())
+        return true;
+    // The question's own event loop can deliver another close request.
+    if (m_asking)
+        return false;
+    struct Asking {
+        bool& flag;
+        explicit Asking(bool& f) : flag(f) { flag = true; }
+        ~Asking() { flag = false; }
+    } asking(m_asking);
+    return m_prompt.Confirm(kUnsavedText);
+}

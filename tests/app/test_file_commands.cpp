@@ -1,0 +1,207 @@
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "FileCommands.h"
+#include "Timeline.h"
+#include "UserPrompt.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RecordingPrompt : public UserPrompt {
+public:
+    bool Confirm(const std::string& text) override
+    {
+        texts.push_back(text);
+        if (during)
+            during();
+        return answer;
+    }
+    std::vector<std::string> texts;
+    bool answer = true;
+    std::function<void()> during;
+};
+
+// Stands in for the file dialog: hands out the queued answers in turn and
+// records what was asked.
+struct ScriptedChooser {
+    std::vector<std::optional<std::string>> answers;
+    std::vector<std::pair<FileDialogKind, std::string>> asked;
+
+    FileCommands::Chooser Get()
+    {
+        return [this](FileDialogKind kind, const QString& title) -> std::optional<std::string> {
+            asked.emplace_back(kind, title.toStdString());
+            if (answers.empty())
+                return std::nullopt;
+            auto answer = answers.front();
+            answers.erase(answers.begin());
+            return answer;
+        };
+    }
+};
+
+std::string Read(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+class FileCommandsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::path(QUILL_TEST_DATA_DIR) / "file-commands";
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        m_timeline.SetUserPrompt(&m_prompt);
+        m_commands = std::make_unique<FileCommands>(m_timeline, m_prompt, m_chooser.Get());
+    }
+
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+
+    // A change as the editing commands make it.
+    void Edit()
+    {
+        Track* track = m_timeline.m_tracks.AppendTrack();
+        track->SetLabel("Élève — gestes");
+        auto segment = std::make_unique<Segment>();
+        segment->SetBounds(12.3, 45.6);
+        segment->SetTitle("Début « A »");
+        segment->SetComment("commentaire & <balise>");
+        track->AppendSegment(std::move(segment));
+        m_timeline.NoteChange();
+    }
+
+    fs::path m_dir;
+    RecordingPrompt m_prompt;
+    ScriptedChooser m_chooser;
+    CTimeline m_timeline;
+    std::unique_ptr<FileCommands> m_commands;
+};
+
+} // namespace
+
+TEST_F(FileCommandsTest, NothingIsAskedWhileTheSampleIsUntouched)
+{
+    EXPECT_FALSE(m_commands->HasUnsavedChanges());
+    EXPECT_TRUE(m_commands->MayDiscardChanges());
+    m_commands->OpenAnnotationFile(); // cancelled dialog
+    EXPECT_TRUE(m_prompt.texts.empty());
+    ASSERT_EQ(m_chooser.asked.size(), 1u);
+    EXPECT_EQ(m_chooser.asked[0].first, FileDialogKind::Open);
+    EXPECT_EQ(m_chooser.asked[0].second, "Ouverture");
+}
+
+TEST_F(FileCommandsTest, OpeningOverAChangeAsksFirstAndCancelKeepsEverything)
+{
+    Edit();
+    m_prompt.answer = false;
+    m_chooser.answers = {Path("never.xml")};
+    m_commands->OpenAnnotationFile();
+    ASSERT_EQ(m_prompt.texts.size(), 1u);
+    EXPECT_EQ(m_prompt.texts[0],
+              "Les annotations ont été modifiées et ne sont pas enregistrées. Continuer quand même ?");
+    EXPECT_TRUE(m_chooser.asked.empty()) << "the dialog comes only after an OK";
+    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 2);
+    EXPECT_TRUE(m_commands->HasUnsavedChanges());
+
+    // OK goes on to the dialog, and the loaded file is the new saved state.
+    ASSERT_TRUE(m_timeline.SaveFile(Path("other.xml")));
+    m_prompt.answer = true;
+    m_chooser.answers = {Path("other.xml")};
+    m_commands->OpenAnnotationFile();
+    EXPECT_EQ(m_prompt.texts.size(), 2u);
+    EXPECT_EQ(m_chooser.asked.size(), 1u);
+    EXPECT_FALSE(m_commands->HasUnsavedChanges());
+    EXPECT_TRUE(m_commands->MayDiscardChanges());
+    EXPECT_EQ(m_prompt.texts.size(), 2u);
+}
+
+TEST_F(FileCommandsTest, ASaveMakesTheAnnotationsSavedAndAFailedOneDoesNot)
+{
+    Edit();
+    m_chooser.answers = {Path("saved.xml")};
+    m_commands->SaveAnnotationFile();
+    ASSERT_EQ(m_chooser.asked.size(), 1u);
+    EXPECT_EQ(m_chooser.asked[0].first, FileDialogKind::Save);
+    EXPECT_EQ(m_chooser.asked[0].second, "Sauvegarde");
+    EXPECT_TRUE(m_prompt.texts.empty());
+    EXPECT_FALSE(m_commands->HasUnsavedChanges());
+
+    Edit();
+    m_chooser.answers = {Path("no-such-folder/saved.xml")};
+    m_commands->SaveAnnotationFile();
+    ASSERT_EQ(m_prompt.texts.size(), 1u);
+    EXPECT_EQ(m_prompt.texts[0], "le fichier n'a pas été enregistré");
+    EXPECT_TRUE(m_commands->HasUnsavedChanges()) << "a failed save must not pass for a saved state";
+    EXPECT_FALSE(fs::exists(m_dir / "no-such-folder"));
+
+    // A cancelled save dialog writes nothing and says nothing.
+    m_commands->SaveAnnotationFile();
+    EXPECT_EQ(m_prompt.texts.size(), 1u);
+    EXPECT_TRUE(m_commands->HasUnsavedChanges());
+}
+
+TEST_F(FileCommandsTest, AFailedLoadIsToldOnceAndKeepsTheUnsavedState)
+{
+    Edit();
+    m_prompt.answer = true;
+    m_chooser.answers = {Path("missing.xml")};
+    m_commands->OpenAnnotationFile();
+    ASSERT_EQ(m_prompt.texts.size(), 2u);
+    EXPECT_EQ(m_prompt.texts[1], "le fichier n'a pas été ouvert");
+    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 2);
+    EXPECT_TRUE(m_commands->HasUnsavedChanges());
+
+    // A file of another kind changes nothing either.
+    std::ofstream(Path("foreign.xml")) << "<?xml version='1.0'?><autre/>";
+    EXPECT_FALSE(m_commands->LoadAnnotations(Path("foreign.xml")));
+    EXPECT_TRUE(m_commands->HasUnsavedChanges());
+}
+
+TEST_F(FileCommandsTest, TheQuestionIsNotAskedAgainWhileItIsOpen)
+{
+    Edit();
+    bool inner = true;
+    m_prompt.during = [&] { inner = m_commands->MayDiscardChanges(); };
+    EXPECT_TRUE(m_commands->MayDiscardChanges());
+    EXPECT_EQ(m_prompt.texts.size(), 1u);
+    EXPECT_FALSE(inner) << "a second close during the question must not close";
+
+    // Asked again for the next action.
+    m_prompt.during = nullptr;
+    EXPECT_TRUE(m_commands->MayDiscardChanges());
+    EXPECT_EQ(m_prompt.texts.size(), 2u);
+}
+
+TEST_F(FileCommandsTest, SaveLoadSaveIsByteForByte)
+{
+    m_chooser.answers = {Path("sample.xml"), Path("sample.xml"), Path("sample-again.xml")};
+    m_commands->SaveAnnotationFile();
+    m_commands->OpenAnnotationFile();
+    m_commands->SaveAnnotationFile();
+    EXPECT_EQ(Read(Path("sample.xml")), Read(Path("sample-again.xml")));
+    EXPECT_NE(Read(Path("sample.xml")).find("titre=\"PL\""), std::string::npos);
+
+    Edit();
+    m_chooser.answers = {Path("edited.xml"), Path("edited.xml"), Path("edited-again.xml")};
+    m_commands->SaveAnnotationFile();
+    m_commands->OpenAnnotationFile();
+    m_commands->SaveAnnotationFile();
+    const std::string edited = Read(Path("edited.xml"));
+    EXPECT_EQ(edited, Read(Path("edited-again.xml")));
+    EXPECT_NE(edited.find("Élève — gestes"), std::string::npos);
+    EXPECT_NE(edited.find("commentaire &amp; &lt;balise&gt;"), std::string::npos);
+    EXPECT_TRUE(m_prompt.texts.empty());
+}
