@@ -109,7 +109,7 @@ int main(int argc, char** argv)
     Fill(scene.timeline);
     auto renderer = std::make_unique<CTimelineRenderer>(&scene.timeline);
     scene.renderer = renderer.get();
-    scene.renderer->m_viewRect = {0, 0, 750, 244};
+    scene.timeline.m_viewRect = {0, 0, 750, 244};
     scene.timeline.SetRenderer(std::move(renderer));
     Tick(true); // builds the font lists outside the measurement
 

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Segment.h"
+#include "TimelineGeometry.h"
 #include "TimelineRenderer.h"
 #include "Track.h"
 #include "TrackList.h"
@@ -37,6 +39,17 @@ public:
     // that cannot be parsed is reported through the user prompt.
     bool LoadFile(const std::string& path);
 
+    // Pointer mapping (TimelineHitTest.cpp). x and y are pixels from the
+    // area's top-left corner. The row under y, or none below the last row.
+    std::optional<int> TrackRowAt(int y) const;
+    // The time under x, or none over the label column (x <= 180) and when
+    // the area leaves no room right of it.
+    std::optional<double> TimeAtX(int x) const;
+    // m_selectedTrack := the row under y, if any.
+    void SelectTrackAt(int x, int y);
+    // m_currentTime := the time under x, if any; returns m_currentTime.
+    double TimeFromX(int x, int y);
+
     // Builds the font once, then draws through the renderer (if any).
     void Draw();
 
@@ -65,6 +78,8 @@ public:
     int32_t m_viewSpan = 0;
     int32_t m_selectedTrack = 0;
     TrackList m_tracks;
+    // The timeline area's client rectangle (left 0), set once the view exists.
+    PixelRect m_viewRect;
 
 private:
     std::unique_ptr<TimelineRenderer> m_renderer;

@@ -23,6 +23,11 @@ bool CTimelineRenderer::CanDraw() const
     return m_pTimeline != nullptr && QOpenGLContext::currentContext() != nullptr;
 }
 
+const PixelRect& CTimelineRenderer::ViewRect() const
+{
+    return m_pTimeline->m_viewRect;
+}
+
 void CTimelineRenderer::RaiseSpan()
 {
     if (m_pTimeline->m_viewSpan < 1)
@@ -39,7 +44,7 @@ double CTimelineRenderer::TimeToX(float t)
     if (m_pTimeline == nullptr)
         return kLabelWidth;
     RaiseSpan();
-    const double width = m_viewRect.Width();
+    const double width = ViewRect().Width();
     return (width - kLabelWidth) * (double(t) - m_pTimeline->m_viewStart) / m_pTimeline->m_viewSpan + kLabelWidth;
 }
 
@@ -63,7 +68,7 @@ void CTimelineRenderer::DrawTimeLine()
     const auto x = static_cast<float>(TimeToX(static_cast<float>(m_pTimeline->m_currentTime)));
     SetColour(0.0f, 0.0f, 0.0f);
     glBegin(GL_LINES);
-    glVertex2f(x, static_cast<float>(kDepthFactor * (m_viewRect.top - m_viewRect.bottom)));
+    glVertex2f(x, static_cast<float>(kDepthFactor * (ViewRect().top - ViewRect().bottom)));
     glVertex2f(x, 0.0f);
     glEnd();
 }
@@ -120,10 +125,10 @@ void CTimelineRenderer::DrawLabels()
     if (!CanDraw())
         return;
     const FrameCulling culling = m_culling ? FrameCulling::FromCurrentTransform() : FrameCulling();
-    const auto width = static_cast<float>(m_viewRect.Width());
+    const auto width = static_cast<float>(ViewRect().Width());
     glPushMatrix();
     SetColour(0.0f, 0.0f, 0.7f);
-    glRectf(0.0f, static_cast<float>(kDepthFactor * (m_viewRect.top - m_viewRect.bottom)), float(kLabelWidth), 0.0f);
+    glRectf(0.0f, static_cast<float>(kDepthFactor * (ViewRect().top - ViewRect().bottom)), float(kLabelWidth), 0.0f);
     int index = 0;
     double rowTop = 0.0;
     for (const auto& track : m_pTimeline->m_tracks) {

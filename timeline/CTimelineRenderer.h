@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CGLFont.h"
-#include "PixelRect.h"
+#include "TimelineGeometry.h"
 #include "TimelineRenderer.h"
 
 class CTimeline;
@@ -10,13 +10,13 @@ class Segment;
 class Track;
 
 // Draws the timeline's state with fixed-function OpenGL into whatever context
-// is current: the view's, between its BeginFrame and SwapGLBuffers. With no
+// is current: the view's, between its BeginFrame and EndFrame. With no
 // current context every drawing call is a no-op.
 class CTimelineRenderer : public TimelineRenderer {
 public:
-    static constexpr int kLabelWidth = 180;
-    static constexpr int kRowHeight = 25;
-    static constexpr int kBaseline = 17;
+    static constexpr int kLabelWidth = TimelineGeometry::kLabelWidth;
+    static constexpr int kRowHeight = TimelineGeometry::kRowHeight;
+    static constexpr int kBaseline = TimelineGeometry::kBaseline;
     static constexpr int kTextInset = 10;
     // How many area heights the label column and the time line reach down.
     static constexpr int kDepthFactor = 5;
@@ -40,12 +40,10 @@ public:
 
     const CGLFont& Font() const { return m_font; }
 
-    // The client rectangle of the timeline frame, the one the view was
-    // created with. Set by the main window after construction.
-    PixelRect m_viewRect;
-
 private:
     bool CanDraw() const;
+    // The timeline's area, which the pointer mapping reads too.
+    const PixelRect& ViewRect() const;
     void RaiseSpan();
     void DrawTimeLine();
     void DrawRow(const Track& track, double rowTop, const FrameCulling& culling);

@@ -67,16 +67,22 @@ void CTimelineView::BeginFrame()
     glScalef(2.0f / static_cast<float>(width), 2.0f / static_cast<float>(height), 1.0f);
 }
 
-void CTimelineView::SwapGLBuffers()
+void CTimelineView::EndFrame()
 {
+    if (!m_frameOpen)
+        return;
+    m_frameOpen = false;
     if (m_surface == nullptr)
         return;
-    if (m_frameOpen) {
-        glFlush();
-        m_surface->doneCurrent();
-        m_frameOpen = false;
-    }
-    m_surface->update();
+    glFlush();
+    m_surface->doneCurrent();
+}
+
+void CTimelineView::SwapGLBuffers()
+{
+    EndFrame();
+    if (m_surface != nullptr)
+        m_surface->update();
 }
 
 QImage CTimelineView::GrabFrame()

@@ -7,13 +7,16 @@
 #include <QRect>
 #include <QSurfaceFormat>
 
-#include "PixelRect.h"
+#include "TimelineGeometry.h"
 #include "TimelineSurface.h"
 
 class QWidget;
 
 // The OpenGL surface of the timeline, laid over a frame's client area. The
-// refresh tick calls BeginFrame, then CTimeline::Draw, then SwapGLBuffers.
+// refresh tick's drawing step calls BeginFrame, CTimeline::Draw and EndFrame
+// together, so that nothing run later in the tick (a popup menu, the
+// players' own surfaces) finds the timeline's context current; the end of
+// the tick calls SwapGLBuffers.
 // Where no OpenGL context can be had the view creates nothing: the frame
 // stays as it is and every call is a no-op.
 class CTimelineView {
@@ -41,7 +44,10 @@ public:
     // that fails, leaves no context current, so that drawing calls until the
     // next frame are no-ops instead of landing in another widget's context.
     void BeginFrame();
-    // Presents what was drawn since BeginFrame and releases the context.
+    // Finishes the frame's drawing and releases the context.
+    void EndFrame();
+    // Schedules the finished frame for the screen; touches no context. A
+    // frame still open is ended first.
     void SwapGLBuffers();
 
     bool HasSurface() const { return m_surface != nullptr; }

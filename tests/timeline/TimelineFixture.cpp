@@ -77,7 +77,7 @@ void TimelineFixture::SetUp()
 
     auto renderer = std::make_unique<CTimelineRenderer>(&m_timeline);
     m_renderer = renderer.get();
-    m_renderer->m_viewRect = {0, 0, kWidth, kHeight};
+    m_timeline.m_viewRect = {0, 0, kWidth, kHeight};
     m_timeline.SetRenderer(std::move(renderer));
 
     m_timeline.m_tracks.RemoveAll();
@@ -112,6 +112,7 @@ QImage TimelineFixture::DrawFrame()
 {
     m_view.BeginFrame();
     m_timeline.Draw();
+    m_view.EndFrame();
     m_view.SwapGLBuffers();
     return m_view.GrabFrame();
 }

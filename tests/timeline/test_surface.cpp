@@ -67,6 +67,35 @@ TEST_F(Surface, SwappedFrameReachesTheScreen)
     EXPECT_TRUE(HasColour(shown, 100, 100, kLabelColumn));
 }
 
+// What runs in the tick after the drawing (a popup menu, the players'
+// surfaces) may make its own context current; presenting must not release
+// it or flush into it.
+TEST_F(Surface, DrawingReleasesItsContextAndPresentingLeavesOthersAlone)
+{
+    Track& track = AddTrack();
+    AddSegment(track, 0.0, 100.0);
+    m_view.BeginFrame();
+    m_timeline.Draw();
+    m_view.EndFrame();
+    EXPECT_EQ(QOpenGLContext::currentContext(), nullptr);
+
+    QOpenGLContext foreign;
+    foreign.setFormat(GLSupport::CompatibilityFormat());
+    ASSERT_TRUE(foreign.create());
+    QOffscreenSurface offscreen;
+    offscreen.setFormat(foreign.format());
+    offscreen.create();
+    ASSERT_TRUE(foreign.makeCurrent(&offscreen));
+    m_view.SwapGLBuffers();
+    EXPECT_EQ(QOpenGLContext::currentContext(), &foreign);
+    foreign.doneCurrent();
+
+    const QImage frame = m_view.GrabFrame();
+    EXPECT_TRUE(HasColour(frame, 400, 10, kBar));
+    EXPECT_TRUE(HasColour(frame, 400, 100, kBackground));
+    EXPECT_EQ(QOpenGLContext::currentContext(), nullptr);
+}
+
 TEST(SurfaceRect, EmptyRectangleDrawsNothingAndDoesNotCrash)
 {
     QWidget frame;
@@ -75,7 +104,7 @@ TEST(SurfaceRect, EmptyRectangleDrawsNothingAndDoesNotCrash)
     ASSERT_TRUE(view.CreateGL(QRect(0, 0, 0, 40), &frame));
     CTimeline timeline;
     auto renderer = std::make_unique<CTimelineRenderer>(&timeline);
-    renderer->m_viewRect = {0, 0, 0, 40};
+    timeline.m_viewRect = {0, 0, 0, 40};
     timeline.SetRenderer(std::move(renderer));
     view.BeginFrame();
     EXPECT_EQ(QOpenGLContext::currentContext(), nullptr);
@@ -96,7 +125,7 @@ TEST(NoContext, TimelineAreaStaysTheFrameAndEveryCallIsANoOp)
 
     CTimeline timeline;
     auto renderer = std::make_unique<CTimelineRenderer>(&timeline);
-    renderer->m_viewRect = {0, 0, 300, 120};
+    timeline.m_viewRect = {0, 0, 300, 120};
     timeline.SetRenderer(std::move(renderer));
     timeline.m_viewSpan = 0;
     for (int tick = 0; tick < 3; ++tick) {

@@ -12,7 +12,7 @@ struct Mapping : testing::Test {
     {
         auto owned = std::make_unique<CTimelineRenderer>(&timeline);
         renderer = owned.get();
-        renderer->m_viewRect = {0, 0, 750, 244};
+        timeline.m_viewRect = {0, 0, 750, 244};
         timeline.SetRenderer(std::move(owned));
         timeline.m_viewStart = 100;
         timeline.m_viewSpan = 285;
@@ -35,7 +35,7 @@ TEST_F(Mapping, ViewStartAtTheLabelEdgeAndViewEndAtTheRightEdge)
 
 TEST_F(Mapping, WidthIsRightMinusLeft)
 {
-    renderer->m_viewRect = {30, 0, 780, 244};
+    timeline.m_viewRect = {30, 0, 780, 244};
     EXPECT_DOUBLE_EQ(renderer->TimeToX(157.0f), 294.0);
 }
 

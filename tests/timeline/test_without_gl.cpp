@@ -24,7 +24,7 @@ TEST(WithoutGLWidgets, ViewCreatesNothingAndTheTicksGoOn)
 
     CTimeline timeline;
     auto renderer = std::make_unique<CTimelineRenderer>(&timeline);
-    renderer->m_viewRect = {0, 0, 300, 120};
+    timeline.m_viewRect = {0, 0, 300, 120};
     timeline.SetRenderer(std::move(renderer));
     for (int tick = 0; tick < 3; ++tick) {
         view.BeginFrame();

@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     const QRect client(0, 0, frame->width(), frame->height());
     view.CreateGL(client, frame);
     auto renderer = std::make_unique<CTimelineRenderer>(&timeline);
-    renderer->m_viewRect = {0, 0, client.width(), client.height()};
+    timeline.m_viewRect = {0, 0, client.width(), client.height()};
     timeline.SetRenderer(std::move(renderer));
 
     QTimer tick;
