@@ -29,7 +29,6 @@ bool CAnnotatorApp::InitInstance()
         std::fprintf(stderr, "%s\n", text.c_str());
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillmark"), QString::fromStdString(text),
                         QMessageBox::Ok);
-        box.setObjectName(CAnnotatorDlg::kErrorBoxName);
         box.exec();
         m_exitCode = 1;
         return false;
