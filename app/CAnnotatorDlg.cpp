@@ -150,6 +150,13 @@ bool CAnnotatorDlg::Confirm(const std::string& text)
     return box.exec() == QMessageBox::Ok;
 }
 
+void CAnnotatorDlg::Inform(const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Confirmation"), QString::fromStdString(text),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
 void CAnnotatorDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);

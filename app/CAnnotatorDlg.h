@@ -104,6 +104,8 @@ public:
     void ReportError(const std::string& text);
     // UserPrompt: a "Confirmation" box with OK and Cancel.
     bool Confirm(const std::string& text) override;
+    // UserPrompt: a "Confirmation" box with OK only.
+    void Inform(const std::string& text) override;
 
     // The control built from the window's template for that id, or null.
     QWidget* Control(int id) const;

@@ -36,7 +36,9 @@ public:
     // written, in which case any previous file at `path` is left untouched.
     bool SaveFile(const std::string& path) const;
     // Replaces the tracks by the file's; true when they were replaced. A file
-    // that cannot be parsed is reported through the user prompt.
+    // that cannot be parsed (or declares entities) is reported through the
+    // user prompt; so is a damaged one, after what could be read of it has
+    // replaced the tracks.
     bool LoadFile(const std::string& path);
 
     // Pointer mapping (TimelineHitTest.cpp). x and y are pixels from the
@@ -67,6 +69,7 @@ public:
 
     static const char* const kSampleComment;
     static const char* const kLoadFailedText;
+    static const char* const kLoadDamagedText;
 
     int32_t m_fontReady = 0;
     Segment* m_currentSegment = nullptr; // not owned; a segment of the selected track

@@ -44,11 +44,14 @@ void Track::ReadXml(xmlNodePtr element)
 {
     if (auto label = XmlProp(element, "libelle"))
         m_label = std::move(*label);
-    for (xmlNodePtr child = element->children; child != nullptr; child = child->next) {
-        if (!IsElementNamed(child, "segment"))
-            continue;
-        auto segment = std::make_unique<Segment>();
-        segment->ReadXml(child);
-        AppendSegment(std::move(segment));
+    for (xmlNodePtr child = element->children; child != nullptr;) {
+        xmlNodePtr next = child->next;
+        if (IsElementNamed(child, "segment")) {
+            auto segment = std::make_unique<Segment>();
+            segment->ReadXml(child);
+            AppendSegment(std::move(segment));
+        }
+        ReleaseXmlNode(child);
+        child = next;
     }
 }

@@ -34,6 +34,9 @@ public:
     const SegmentList& GetSegments() const { return m_segments; }
 
     xmlNodePtr WriteXml() const;
+    // Reads a <piste> element and releases each of its children once read,
+    // so that a large document and the segments made from it are never both
+    // whole in memory.
     void ReadXml(xmlNodePtr element);
 
 private:

@@ -33,7 +33,8 @@ public:
     // Builds the <corps> element; the caller owns it.
     xmlNodePtr WriteXml() const;
     // Appends a track for each <piste> element among `first` and its
-    // following siblings; every other node is skipped.
+    // following siblings; every other node is skipped. Each node is released
+    // from the document once read (see Track::ReadXml).
     void ReadXml(xmlNodePtr first);
 
 private:

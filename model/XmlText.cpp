@@ -48,12 +48,31 @@ bool IsElementNamed(xmlNodePtr node, const char* name)
 
 std::optional<std::string> XmlProp(xmlNodePtr node, const char* name)
 {
+    // An attribute written as one plain text is copied once, straight from
+    // the tree; others (entity references, defaults from a document type)
+    // are left to the library.
+    for (xmlAttrPtr attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
+        if (std::strcmp(reinterpret_cast<const char*>(attribute->name), name) != 0)
+            continue;
+        const xmlNode* text = attribute->children;
+        if (text == nullptr)
+            return std::string();
+        if (text->next == nullptr && text->type == XML_TEXT_NODE && text->content != nullptr)
+            return std::string(reinterpret_cast<const char*>(text->content));
+        break;
+    }
     xmlChar* value = xmlGetProp(node, BAD_CAST name);
     if (value == nullptr)
         return std::nullopt;
     std::string copy(reinterpret_cast<const char*>(value));
     xmlFree(value);
     return copy;
+}
+
+void ReleaseXmlNode(xmlNodePtr node)
+{
+    xmlUnlinkNode(node);
+    xmlFreeNode(node);
 }
 
 void SetXmlProp(xmlNodePtr node, const char* name, const std::string& value)

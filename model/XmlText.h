@@ -11,6 +11,8 @@
 bool IsElementNamed(xmlNodePtr node, const char* name);
 // Copy of the attribute's value, or none when the attribute is missing.
 std::optional<std::string> XmlProp(xmlNodePtr node, const char* name);
+// Unlinks the node from its document and frees it with its children.
+void ReleaseXmlNode(xmlNodePtr node);
 // Sets the attribute from text made safe for XML 1.0 (see XmlSafeText).
 void SetXmlProp(xmlNodePtr node, const char* name, const std::string& value);
 // The text unchanged when XML 1.0 can carry it; otherwise each invalid UTF-8

@@ -25,6 +25,7 @@ public:
             during();
         return answer;
     }
+    void Inform(const std::string& text) override { texts.push_back(text); }
     std::vector<std::string> texts;
     bool answer = true;
     std::function<void()> during;

@@ -13,70 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "FileFormatFixture.h"
 #include "TimeValue.h"
 #include "Timeline.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct RecordingPrompt : UserPrompt {
-    std::vector<std::string> texts;
-    bool Confirm(const std::string& text) override
-    {
-        texts.push_back(text);
-        return true;
-    }
-};
-
-class FileFormat : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_dir = fs::temp_directory_path() / ("quill-file-" + std::to_string(::getpid()) + "-"
-                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        m_timeline.SetUserPrompt(&m_prompt);
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::permissions(m_dir, fs::perms::owner_all, ignored);
-        fs::remove_all(m_dir, ignored);
-    }
-
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-
-    std::string Write(const std::string& name, const std::string& content) const
-    {
-        std::ofstream(Path(name), std::ios::binary) << content;
-        return Path(name);
-    }
-
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    // Loads a <corps> document made of `body`.
-    void LoadBody(const std::string& body)
-    {
-        ASSERT_TRUE(m_timeline.LoadFile(Write("in.xml", "<?xml version=\"1.0\"?><corps>" + body + "</corps>")));
-    }
-
-    const Segment& OnlySegment() const
-    {
-        return *m_timeline.m_tracks.GetTrack(0)->GetSegments().front();
-    }
-
-    fs::path m_dir;
-    RecordingPrompt m_prompt;
-    CTimeline m_timeline;
-};
 
 const char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
@@ -303,24 +246,6 @@ TEST_F(FileFormat, UnreadableOrForeignFilesLeaveEverythingInPlace)
     EXPECT_FALSE(m_timeline.LoadFile(Write("corpsless.xml", "<Corps><piste/></Corps>")));
     EXPECT_TRUE(unchanged());
     EXPECT_LE(m_prompt.texts.size(), 1u); // a document-less parse is reported, a foreign root is not
-}
-
-TEST_F(FileFormat, DamagedFileIsRecoveredAsFarAsItGoes)
-{
-    ASSERT_TRUE(m_timeline.LoadFile(Write("cut.xml", "<corps><piste libelle='a'><segment debut='100' fin='2")));
-    EXPECT_TRUE(m_prompt.texts.empty());
-    ASSERT_GE(m_timeline.m_tracks.GetCount(), 1);
-    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), "a");
-}
-
-TEST_F(FileFormat, ExternalEntitiesAreNotExpanded)
-{
-    Write("secret.txt", "secret");
-    const std::string doc = "<?xml version='1.0'?><!DOCTYPE corps [<!ENTITY x SYSTEM 'file://" + Path("secret.txt")
-        + "'>]><corps><piste libelle='&x;'/></corps>";
-    m_timeline.LoadFile(Write("xxe.xml", doc));
-    for (const auto& track : m_timeline.m_tracks)
-        EXPECT_EQ(track->GetLabel().find("secret"), std::string::npos);
 }
 
 TEST_F(FileFormat, FailedSaveReportsFalseAndLeavesOldFileUntouched)

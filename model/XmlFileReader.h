@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <libxml/tree.h>
+
+struct XmlDocumentFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using XmlDocument = std::unique_ptr<xmlDoc, XmlDocumentFree>;
+
+struct ParsedXmlFile {
+    // None when the file could not be read, is not recoverable as XML, or
+    // was refused (it declares entities, or a start tag holds more
+    // attributes than any annotation file needs).
+    XmlDocument doc;
+    // The parser skipped or stopped at damage: the document holds less than
+    // the file did, or something else than it said.
+    bool damaged = false;
+};
+
+// Parses exactly the file at `path`: the name is not read as a URI, nothing
+// is fetched from the network, and the bytes are read as UTF-8 whatever the
+// file declares (a UTF-8 byte-order mark is skipped). A damaged file gives
+// whatever the parser can recover from it.
+ParsedXmlFile ReadXmlFile(const std::string& path);

@@ -1,0 +1,129 @@
+#include "XmlFileWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include <libxml/encoding.h>
+#include <libxml/xmlIO.h>
+#include <libxml/xmlsave.h>
+
+#include "QuietXmlErrors.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// As the kernel does for symbolic links.
+constexpr int kMaxLinkHops = 40;
+
+mode_t NewFileMode(const fs::path& target)
+{
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0)
+        return existing.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+void SyncFolder(const fs::path& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+struct Sink {
+    int fd = -1;
+    bool failed = false;
+};
+
+// libxml2's own descriptor output takes a short write as complete; this
+// one writes everything or fails.
+int WriteAll(void* context, const char* buffer, int length)
+{
+    auto* sink = static_cast<Sink*>(context);
+    size_t done = 0;
+    while (done < static_cast<size_t>(length)) {
+        const ssize_t count = ::write(sink->fd, buffer + done, static_cast<size_t>(length) - done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            sink->failed = true;
+            return -1;
+        }
+        done += static_cast<size_t>(count);
+    }
+    return length;
+}
+
+// Through the descriptor the temporary file was opened with: handing the
+// library a name would let it read the name as a URI, decode its percent
+// escapes and write somewhere else.
+bool WriteDocument(xmlDocPtr doc, int fd)
+{
+    QuietXmlErrors quiet;
+    Sink sink;
+    sink.fd = fd;
+    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(WriteAll, nullptr, &sink, xmlFindCharEncodingHandler("UTF-8"));
+    if (out == nullptr)
+        return false;
+    const int written = xmlSaveFormatFileTo(out, doc, "UTF-8", 1); // releases `out`
+    return written > 0 && !sink.failed && !quiet.SawFatalError();
+}
+
+} // namespace
+
+std::optional<fs::path> ResolveSaveTarget(const std::string& path)
+{
+    fs::path target(path);
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(target, error)) || error)
+            return target;
+        const fs::path next = fs::read_symlink(target, error);
+        if (error)
+            return std::nullopt;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return std::nullopt;
+}
+
+bool WriteXmlFileAtomically(xmlDocPtr doc, const std::string& path)
+{
+    const auto resolved = ResolveSaveTarget(path);
+    if (!resolved)
+        return false;
+    const fs::path& target = *resolved;
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+
+    // A name of fixed length: one built from the target's would go past the
+    // 255 bytes a name may hold when the target's own name is near it.
+    const std::string pattern = (folder / ".quillmark-XXXXXX").string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const std::string temporary(name.data());
+
+    bool written = ::fchmod(fd, NewFileMode(target)) == 0;
+    written = written && WriteDocument(doc, fd);
+    written = written && ::fsync(fd) == 0;
+    written = (::close(fd) == 0) && written;
+    written = written && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(folder);
+    return true;
+}

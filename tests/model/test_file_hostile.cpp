@@ -1,0 +1,249 @@
+// Annotation files and paths as users' disks present them: odd names, links,
+// byte-order marks, huge texts, damage, and documents built to exhaust the
+// reader.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "FileFormatFixture.h"
+#include "Timeline.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> Listing(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Two tracks, the first with two segments: enough to see a partial load.
+void FillTwoTracks(CTimeline& timeline)
+{
+    timeline.m_tracks.RemoveAll();
+    Track* first = timeline.m_tracks.AppendTrack();
+    first->SetLabel("Attaque");
+    for (double start : {1.0, 5.0}) {
+        auto s = std::make_unique<Segment>();
+        s->SetBounds(start, start + 2.0);
+        s->SetTitle("t" + std::to_string(static_cast<int>(start)));
+        first->AppendSegment(std::move(s));
+    }
+    timeline.m_tracks.AppendTrack()->SetLabel("D\xC3\xA9" "fense");
+}
+
+std::vector<std::string> Labels(const CTimeline& timeline)
+{
+    std::vector<std::string> labels;
+    for (const auto& track : timeline.m_tracks)
+        labels.push_back(track->GetLabel());
+    return labels;
+}
+
+} // namespace
+
+TEST_F(FileFormat, SaveToPathWithPercentEscapesWritesThatVeryFile)
+{
+    FillTwoTracks(m_timeline);
+    // Read as a URI, the name would be "notes duA.xml" in the same folder.
+    const std::string target = Path("notes%20du%41.xml");
+    ASSERT_TRUE(m_timeline.SaveFile(target));
+    EXPECT_EQ(Listing(m_dir), (std::vector<std::string>{"notes%20du%41.xml"}));
+
+    CTimeline loaded;
+    ASSERT_TRUE(loaded.LoadFile(target));
+    EXPECT_EQ(Labels(loaded), Labels(m_timeline));
+}
+
+TEST_F(FileFormat, FileWithByteOrderMarkLoadsLikeWithout)
+{
+    FillTwoTracks(m_timeline);
+    ASSERT_TRUE(m_timeline.SaveFile(Path("plain.xml")));
+    const std::string marked = Write("marked.xml", "\xEF\xBB\xBF" + Read(Path("plain.xml")));
+
+    CTimeline loaded;
+    RecordingPrompt prompt;
+    loaded.SetUserPrompt(&prompt);
+    ASSERT_TRUE(loaded.LoadFile(marked));
+    EXPECT_EQ(Labels(loaded), Labels(m_timeline));
+    EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetSegments().size(), 2u);
+    EXPECT_TRUE(prompt.texts.empty());
+    EXPECT_TRUE(prompt.informed.empty());
+}
+
+TEST_F(FileFormat, FiftyMegabyteTitleComesBackWhole)
+{
+    FillTwoTracks(m_timeline);
+    std::string title;
+    const std::string piece = "Passe <d\xC3\xA9" "cisive> & \"relance\" ";
+    while (title.size() < 50'000'000)
+        title += piece;
+    Segment& segment = *m_timeline.m_tracks.GetTrack(0)->GetSegments().back();
+    segment.SetTitle(title);
+    ASSERT_TRUE(m_timeline.SaveFile(Path("huge.xml")));
+
+    CTimeline loaded;
+    RecordingPrompt prompt;
+    loaded.SetUserPrompt(&prompt);
+    ASSERT_TRUE(loaded.LoadFile(Path("huge.xml")));
+    EXPECT_EQ(Labels(loaded), Labels(m_timeline)); // nothing after the title is lost
+    ASSERT_EQ(loaded.m_tracks.GetTrack(0)->GetSegments().size(), 2u);
+    const std::string& back = loaded.m_tracks.GetTrack(0)->GetSegments().back()->m_title;
+    EXPECT_EQ(back.size(), title.size());
+    EXPECT_TRUE(back == title);
+    EXPECT_TRUE(prompt.texts.empty());
+    EXPECT_TRUE(prompt.informed.empty());
+}
+
+TEST_F(FileFormat, DamagedFileLoadsWhatItCanAndSaysSo)
+{
+    FillTwoTracks(m_timeline);
+    ASSERT_TRUE(m_timeline.SaveFile(Path("whole.xml")));
+    const std::string whole = Read(Path("whole.xml"));
+    const size_t second = whole.find("<piste libelle=\"D");
+    ASSERT_NE(second, std::string::npos);
+    std::string deep;
+    for (int i = 0; i < 5000; ++i)
+        deep += "<x>";
+
+    const std::vector<std::pair<std::string, std::string>> damaged = {
+        {"truncated", whole.substr(0, second + 10)},
+        {"nul byte", whole.substr(0, second) + std::string(1, '\0') + whole.substr(second)},
+        {"nested too deep", whole.substr(0, second) + deep + whole.substr(second)},
+    };
+    for (const auto& [what, content] : damaged) {
+        CTimeline loaded;
+        RecordingPrompt prompt;
+        loaded.SetUserPrompt(&prompt);
+        EXPECT_TRUE(loaded.LoadFile(Write("damaged.xml", content))) << what;
+        ASSERT_GE(loaded.m_tracks.GetCount(), 1) << what;
+        EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetLabel(), "Attaque") << what;
+        EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetSegments().size(), 2u) << what;
+        EXPECT_EQ(prompt.informed, (std::vector<std::string>{CTimeline::kLoadDamagedText})) << what;
+        EXPECT_TRUE(prompt.texts.empty()) << what;
+    }
+
+    // The same file whole says nothing.
+    ASSERT_TRUE(m_timeline.LoadFile(Path("whole.xml")));
+    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 2);
+    EXPECT_TRUE(m_prompt.informed.empty());
+    EXPECT_TRUE(m_prompt.texts.empty());
+}
+
+TEST_F(FileFormat, DamagedFileWithNothingReadableIsNotOpened)
+{
+    const Track* sample = m_timeline.m_tracks.GetTrack(0);
+    for (const std::string content : {"<?xml version='1.0'?>", "not xml at all", "\xEF\xBB\xBF"}) {
+        m_prompt.texts.clear();
+        EXPECT_FALSE(m_timeline.LoadFile(Write("nothing.xml", content))) << content;
+        EXPECT_EQ(m_prompt.texts, (std::vector<std::string>{CTimeline::kLoadFailedText})) << content;
+        EXPECT_TRUE(m_prompt.informed.empty());
+        EXPECT_EQ(m_timeline.m_tracks.GetTrack(0), sample);
+    }
+}
+
+TEST_F(FileFormat, DocumentsDeclaringEntitiesAreRefused)
+{
+    Write("secret.txt", "secret");
+    std::string references;
+    for (int i = 0; i < 3000; ++i)
+        references += "&e;";
+    const std::vector<std::pair<std::string, std::string>> documents = {
+        // About 100 KB that would expand to 300 MB when the label is read.
+        {"internal", "<!DOCTYPE corps [<!ENTITY e '" + std::string(100'000, 'a') + "'>]><corps><piste libelle='"
+                         + references + "'/></corps>"},
+        {"external", "<!DOCTYPE corps [<!ENTITY e SYSTEM 'file://" + Path("secret.txt")
+                         + "'>]><corps><piste libelle='&e;'/></corps>"},
+        {"parameter", "<!DOCTYPE corps [<!ENTITY % p '<!ENTITY e \"x\">'> %p;]><corps><piste libelle='&e;'/></corps>"},
+        {"unparsed", "<!DOCTYPE corps [<!NOTATION n SYSTEM 'n'><!ENTITY e SYSTEM 'f' NDATA n>]><corps><piste/></corps>"},
+    };
+    const Track* sample = m_timeline.m_tracks.GetTrack(0);
+    for (const auto& [what, content] : documents) {
+        m_prompt.texts.clear();
+        EXPECT_FALSE(m_timeline.LoadFile(Write("entities.xml", "<?xml version='1.0'?>" + content))) << what;
+        EXPECT_EQ(m_prompt.texts, (std::vector<std::string>{CTimeline::kLoadFailedText})) << what;
+        EXPECT_EQ(m_timeline.m_tracks.GetCount(), 1) << what;
+        EXPECT_EQ(m_timeline.m_tracks.GetTrack(0), sample) << what;
+    }
+
+    // A document type without entities, and the predefined ones, still read.
+    LoadBody("<piste libelle='&lt;&amp;&gt;&#233;'/>");
+    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), "<&>\xC3\xA9");
+    ASSERT_TRUE(m_timeline.LoadFile(Write("doctype.xml", "<!DOCTYPE corps><corps><piste libelle='d'/></corps>")));
+    EXPECT_EQ(Labels(m_timeline), (std::vector<std::string>{"d"}));
+}
+
+TEST_F(FileFormat, FilesBuiltToStallTheParserAreRefused)
+{
+    // Under 1 MB each; read, they would take the parser seconds to minutes.
+    std::string attributes;
+    for (int i = 0; i < 100'000; ++i)
+        attributes += " a" + std::to_string(i) + "=''";
+    std::string declarations;
+    std::string close;
+    for (int depth = 0; depth < 500; ++depth) {
+        declarations += "<e";
+        for (int i = 0; i < 60; ++i)
+            declarations += " xmlns:p" + std::to_string(depth * 60 + i) + " = 'u'";
+        declarations += ">";
+        close += "</e>";
+    }
+    std::string lookups;
+    while (lookups.size() < 350'000)
+        lookups += "<p0:a/>";
+    const std::vector<std::pair<std::string, std::string>> documents = {
+        {"attributes", "<corps><piste" + attributes + "/></corps>"},
+        {"namespaces", "<corps>" + declarations + lookups + close + "<piste/></corps>"},
+    };
+    for (const auto& [what, content] : documents) {
+        ASSERT_LT(content.size(), 1'000'000u) << what;
+        m_prompt.texts.clear();
+        EXPECT_FALSE(m_timeline.LoadFile(Write("stall.xml", content))) << what;
+        EXPECT_EQ(m_prompt.texts, (std::vector<std::string>{CTimeline::kLoadFailedText})) << what;
+        EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), " ") << what; // the sample, untouched
+    }
+
+    // Quoted values may hold '=' and '>' without being counted; a few
+    // namespaces are fine.
+    const std::string many(5000, '=');
+    LoadBody("<!-- " + many + " --><piste libelle='" + many + ">" + many + "' xmlns='u' xmlns:x='v'/>");
+    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), many + ">" + many);
+}
+
+TEST_F(FileFormat, SaveThroughDanglingLinkCreatesTargetAndKeepsLink)
+{
+    fs::create_directory(m_dir / "real");
+    fs::create_symlink("real/notes.xml", Path("link.xml"));
+    fs::create_symlink("link.xml", Path("chain.xml"));
+    ASSERT_TRUE(m_timeline.SaveFile(Path("chain.xml")));
+    EXPECT_TRUE(fs::is_symlink(Path("chain.xml")));
+    EXPECT_TRUE(fs::is_symlink(Path("link.xml")));
+    EXPECT_NE(Read(Path("real/notes.xml")).find("<corps>"), std::string::npos);
+    EXPECT_EQ(Listing(m_dir / "real"), (std::vector<std::string>{"notes.xml"}));
+
+    // A loop of links names no file: nothing is written, both links stay.
+    fs::create_symlink("b.xml", Path("a.xml"));
+    fs::create_symlink("a.xml", Path("b.xml"));
+    EXPECT_FALSE(m_timeline.SaveFile(Path("a.xml")));
+    EXPECT_TRUE(fs::is_symlink(Path("a.xml")));
+    EXPECT_TRUE(fs::is_symlink(Path("b.xml")));
+}
+
+TEST_F(FileFormat, LongestFileNamesCanBeSaved)
+{
+    for (size_t length : {248u, 255u}) {
+        const std::string name = std::string(length - 4, 'n') + ".xml";
+        ASSERT_TRUE(m_timeline.SaveFile(Path(name))) << length;
+        EXPECT_NE(Read(Path(name)).find("<corps>"), std::string::npos);
+        fs::remove(Path(name));
+        EXPECT_TRUE(Listing(m_dir).empty()) << length; // no temporary left behind
+    }
+}
