@@ -1,0 +1,352 @@
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "CAnnotatorDlg.h"
+#include "CFolderDialog.h"
+#include "CVideoSurface.h"
+#include "TestVideo.h"
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+const QSize kCompanionSize(160, 120);
+
+// The companion videos differ by their length, so a test can tell which one
+// is loaded: annotation1 lasts 2 s, annotation2 3 s.
+std::string CompanionFolder()
+{
+    static const std::string folder = [] {
+        const std::string dir = std::string(QUILL_TEST_DATA_DIR) + "/companions";
+        MakeTestVideo(dir, "annotation1.mov", 2.0, kCompanionSize.width(), kCompanionSize.height());
+        MakeTestVideo(dir, "annotation2.mov", 3.0, kCompanionSize.width(), kCompanionSize.height());
+        return dir;
+    }();
+    return folder;
+}
+
+std::string MainVideo()
+{
+    static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "companion-main.mp4", 6.0, 160, 120);
+    return path;
+}
+
+// The frame number the companion shows; -1 when black or unreadable.
+int CompanionFrame(CQTControl& control)
+{
+    const QImage picture = control.Surface().grabFramebuffer();
+    return ReadFrameNumber(picture, FitVideoRect(picture.size(), kCompanionSize), kCompanionSize.width());
+}
+
+bool IsBlack(const QImage& picture)
+{
+    for (int y = 0; y < picture.height(); y += 7)
+        for (int x = 0; x < picture.width(); x += 7)
+            if (qGray(picture.pixel(x, y)) > 16)
+                return false;
+    return true;
+}
+
+QPushButton* ConfirmButton(QFileDialog& dialog)
+{
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    return box == nullptr ? nullptr : box->button(QDialogButtonBox::Open);
+}
+
+QPushButton* CancelButton(QFileDialog& dialog)
+{
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    return box == nullptr ? nullptr : box->button(QDialogButtonBox::Cancel);
+}
+
+// Waits until the folder's entry is listed, then double-clicks it as a user
+// does to go into it; false when it never shows.
+bool OpenListedFolder(QFileDialog& dialog, const QString& path)
+{
+    auto* view = dialog.findChild<QListView*>("listView");
+    if (view == nullptr)
+        return false;
+    auto* model = qobject_cast<QFileSystemModel*>(view->model());
+    if (model == nullptr)
+        return false;
+    QModelIndex index;
+    if (!QTest::qWaitFor([&] {
+            index = model->index(path);
+            return index.isValid() && view->visualRect(index).isValid() && !view->visualRect(index).isEmpty();
+        }, kWaitMs))
+        return false;
+    view->scrollTo(index);
+    const QPoint at = view->visualRect(index).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    return QTest::qWaitFor([&] { return QDir(dialog.directory()) == QDir(path); }, kWaitMs);
+}
+
+// Runs `act` on the folder chooser once it is the active modal dialog.
+void WhenChooserOpens(std::function<void(CFolderDialog&)> act, bool* ran)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act, ran] {
+        auto* dialog = qobject_cast<CFolderDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        *ran = true;
+        act(*dialog);
+    });
+    poll->start();
+}
+
+class FolderChooser : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_root.isValid());
+        ASSERT_TRUE(QDir(m_root.path()).mkpath("annotations/séance 1"));
+        m_annotations = QDir(m_root.path()).absoluteFilePath("annotations");
+        m_session = QDir(m_annotations).absoluteFilePath("séance 1");
+    }
+
+    // Opens a chooser on `start` with "before" as its target and runs `act`.
+    void Run(const QString& start, const std::function<void(CFolderDialog&)>& act)
+    {
+        CFolderDialog dialog(m_target);
+        dialog.setDirectory(start);
+        dialog.open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        act(dialog);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, kWaitMs));
+    }
+
+    QTemporaryDir m_root;
+    QString m_annotations;
+    QString m_session;
+    std::string m_target = "before";
+};
+
+class Companion : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CompanionFolder();
+        m_window = std::make_unique<CAnnotatorDlg>();
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->m_player->SetSource(MainVideo());
+        m_window->m_movie.Attach(m_window->m_player->GetMovie());
+        ASSERT_TRUE(m_window->m_movie.HasMovie());
+
+        // Timeline times: 100 of them per second of the main video.
+        CTimeline& timeline = m_window->m_timeline;
+        timeline.m_tracks.RemoveAll();
+        Track* track = timeline.m_tracks.AppendTrack();
+        const struct {
+            double start, end;
+            int video;
+        } segments[] = {{20, 180, 1}, {200, 380, 0}, {400, 560, 2}};
+        for (const auto& s : segments) {
+            auto segment = std::make_unique<Segment>();
+            segment->SetBounds(s.start, s.end);
+            segment->m_videoNumber = s.video;
+            track->AppendSegment(std::move(segment));
+        }
+        timeline.m_selectedTrack = 0;
+    }
+    void TearDown() override
+    {
+        if (m_window->isVisible())
+            m_window->close();
+        m_window.reset();
+    }
+
+    // What the companion holds: the length of its file in ms, 0 when empty.
+    int32_t CompanionLength() { return m_window->m_companionPlayer->Engine().Duration(); }
+
+    std::unique_ptr<CAnnotatorDlg> m_window;
+};
+
+} // namespace
+
+TEST_F(FolderChooser, TitleAndConfirmLabel)
+{
+    Run(m_annotations, [&](CFolderDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle().toStdString(), "Choisir le dossier d'annotations vidéo");
+        EXPECT_TRUE(dialog.isModal());
+        QPushButton* confirm = ConfirmButton(dialog);
+        ASSERT_NE(confirm, nullptr);
+        EXPECT_EQ(confirm->text().toStdString(), "Selectionner");
+        // Browsing must not bring Qt's own label back.
+        ASSERT_TRUE(OpenListedFolder(dialog, m_session));
+        EXPECT_EQ(confirm->text().toStdString(), "Selectionner");
+        dialog.reject();
+    });
+}
+
+TEST_F(FolderChooser, ConfirmStoresTheFolderOnDisplay)
+{
+    Run(m_root.path(), [&](CFolderDialog& dialog) {
+        ASSERT_TRUE(OpenListedFolder(dialog, m_annotations));
+        ASSERT_TRUE(OpenListedFolder(dialog, m_session));
+        QTest::mouseClick(ConfirmButton(dialog), Qt::LeftButton);
+    });
+    EXPECT_EQ(m_target, m_session.toStdString());
+}
+
+TEST_F(FolderChooser, ConfirmTakesTheFolderBrowsedNotTheEntryHighlightedInIt)
+{
+    Run(m_annotations, [&](CFolderDialog& dialog) {
+        auto* view = dialog.findChild<QListView*>("listView");
+        auto* model = qobject_cast<QFileSystemModel*>(view->model());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model->index(m_session).isValid(); }, kWaitMs));
+        view->setCurrentIndex(model->index(m_session));
+        QTest::mouseClick(ConfirmButton(dialog), Qt::LeftButton);
+    });
+    EXPECT_EQ(m_target, m_annotations.toStdString());
+}
+
+TEST_F(FolderChooser, RootKeepsItsSeparator)
+{
+    Run("/", [&](CFolderDialog& dialog) { QTest::mouseClick(ConfirmButton(dialog), Qt::LeftButton); });
+    EXPECT_EQ(m_target, "/");
+    EXPECT_EQ(CFolderDialog::FolderText("/tmp/"), "/tmp");
+}
+
+TEST_F(FolderChooser, CancelAndCloseBoxLeaveTheFolderUnchanged)
+{
+    Run(m_annotations, [&](CFolderDialog& dialog) {
+        ASSERT_TRUE(OpenListedFolder(dialog, m_session));
+        QTest::mouseClick(CancelButton(dialog), Qt::LeftButton);
+    });
+    EXPECT_EQ(m_target, "before");
+
+    Run(m_annotations, [&](CFolderDialog& dialog) { dialog.close(); });
+    EXPECT_EQ(m_target, "before");
+
+    Run(m_annotations, [&](CFolderDialog&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+    EXPECT_EQ(m_target, "before");
+}
+
+TEST_F(Companion, ChooserButtonSetsTheFolderWithoutReloadingTheCompanion)
+{
+    m_window->m_annotationFolder = CompanionFolder();
+    m_window->m_movie.SetTime(1000); // the segment of video 1
+    ASSERT_TRUE(QTest::qWaitFor([&] { return CompanionLength() == 2000; }, kWaitMs));
+    const CQTMoviePtr shown = m_window->m_companionPlayer->GetMovie();
+
+    QTemporaryDir other;
+    bool ran = false;
+    WhenChooserOpens(
+        [&](CFolderDialog& dialog) {
+            dialog.setDirectory(other.path());
+            QTest::mouseClick(ConfirmButton(dialog), Qt::LeftButton);
+        },
+        &ran);
+    QTest::mouseClick(qobject_cast<QPushButton*>(m_window->Control(1012)), Qt::LeftButton);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(m_window->m_annotationFolder, QDir(other.path()).absolutePath().toStdString());
+    // Ticks ran all along; the file shown is the same object still.
+    QTest::qWait(200);
+    EXPECT_EQ(m_window->m_companionPlayer->GetMovie(), shown);
+    EXPECT_EQ(m_window->m_shownVideo, 1);
+
+    ran = false;
+    WhenChooserOpens([&](CFolderDialog& dialog) { dialog.close(); }, &ran);
+    QTest::mouseClick(qobject_cast<QPushButton*>(m_window->Control(1012)), Qt::LeftButton);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(m_window->m_annotationFolder, QDir(other.path()).absolutePath().toStdString());
+}
+
+TEST_F(Companion, FollowsTheNumberUnderTheTimeAcrossSegments)
+{
+    m_window->m_annotationFolder = CompanionFolder();
+    CQTControl& companion = *m_window->m_companionPlayer;
+
+    m_window->m_movie.SetTime(1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_shownVideo == 1; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return CompanionLength() == 2000 && CompanionFrame(companion) == 0; }, kWaitMs))
+        << CompanionLength() << " " << CompanionFrame(companion);
+
+    m_window->m_movie.SetTime(2900);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_shownVideo == 0; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return companion.GetMovie() == nullptr && CompanionLength() == 0; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return IsBlack(companion.Surface().grabFramebuffer()); }, kWaitMs));
+
+    m_window->m_movie.SetTime(4900);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_shownVideo == 2; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return CompanionLength() == 3000 && CompanionFrame(companion) == 0; }, kWaitMs))
+        << CompanionLength() << " " << CompanionFrame(companion);
+    EXPECT_TRUE(m_window->findChildren<QMessageBox*>(CAnnotatorDlg::kErrorBoxName).isEmpty());
+}
+
+TEST_F(Companion, MissingFileIsReportedOnceAndNotRetriedWhileTheNumberStands)
+{
+    QTemporaryDir empty;
+    m_window->m_annotationFolder = empty.path().toStdString();
+    m_window->m_movie.SetTime(1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_shownVideo == 1; }, kWaitMs));
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const auto boxes = m_window->findChildren<QMessageBox*>(CAnnotatorDlg::kErrorBoxName);
+        box = boxes.isEmpty() ? nullptr : boxes.first();
+        return box != nullptr && box->isVisible();
+    }, kWaitMs));
+    EXPECT_NE(box->text().toStdString().find("annotation1.mov"), std::string::npos) << box->text().toStdString();
+    // The tick goes on behind the box; once dismissed, the box stays away.
+    box->close();
+    const double before = m_window->m_timeline.m_currentTime;
+    m_window->m_movie.SetTime(1100);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_timeline.m_currentTime != before; }, kWaitMs));
+    QTest::qWait(200);
+    int shown = 0;
+    for (const QMessageBox* b : m_window->findChildren<QMessageBox*>(CAnnotatorDlg::kErrorBoxName))
+        shown += b->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(CompanionLength(), 0);
+}
+
+TEST_F(Companion, FollowsTheSegmentsWhileTheMainVideoPlays)
+{
+    m_window->m_annotationFolder = CompanionFolder();
+    // What the companion holds at each moment, without repeats, and the
+    // longest time the GUI thread was held, as a 5 ms probe sees it.
+    std::vector<int32_t> lengths;
+    qint64 longestGap = 0;
+    QElapsedTimer sinceProbe;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceProbe.restart());
+        const int32_t length = CompanionLength();
+        if (lengths.empty() || lengths.back() != length)
+            lengths.push_back(length);
+    });
+    m_window->m_player->Engine().SetPlaying(true);
+    sinceProbe.start();
+    probe.start(5);
+    const bool ended = QTest::qWaitFor([&] { return m_window->m_player->Engine().AtEnd(); }, 15000);
+    probe.stop();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(lengths, (std::vector<int32_t>{0, 2000, 0, 3000, 0}));
+    EXPECT_EQ(m_window->m_shownVideo, 0);
+    std::printf("longest hold of the GUI thread while the companion switched: %lld ms\n",
+                static_cast<long long>(longestGap));
+}
