@@ -1,0 +1,220 @@
+// The real X pointer over the running window, driven with xdotool: presses
+// select and seek, holding scrubs, right presses open the context menus and
+// a chosen item reaches the window's command handler once.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QFrame>
+#include <QMenu>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+#include "CAnnotatorDlg.h"
+#include "CVideoSurface.h"
+#include "ModelScrollBar.h"
+#include "TestVideo.h"
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+const QSize kVideoSize(160, 120);
+
+// Runs xdotool on the test's display; false when it fails.
+bool Xdo(const QStringList& arguments)
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), arguments);
+    return xdotool.waitForFinished(kWaitMs) && xdotool.exitStatus() == QProcess::NormalExit &&
+           xdotool.exitCode() == 0;
+}
+
+bool MoveTo(QPoint global)
+{
+    return Xdo({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
+}
+
+int FrameOnScreen(CQTControl& control)
+{
+    const QImage picture = control.Surface().grabFramebuffer();
+    return ReadFrameNumber(picture, FitVideoRect(picture.size(), kVideoSize), kVideoSize.width());
+}
+
+QMenu* OpenMenu()
+{
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+std::vector<std::string> Items(const QMenu& menu)
+{
+    std::vector<std::string> items;
+    for (const QAction* action : menu.actions())
+        items.push_back(action->text().toStdString());
+    return items;
+}
+
+class PointerGui : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_window = std::make_unique<CAnnotatorDlg>();
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        QObject::connect(m_window.get(), &CAnnotatorDlg::commandReceived, m_window.get(),
+                         [this](int command) { m_commands.push_back(command); });
+        // The editing handlers may open their dialogs: answer them, so that
+        // the pointer is all this test waits on.
+        QObject::connect(&m_dialogCloser, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        m_dialogCloser.start(50);
+
+        static const std::string video = MakeTestVideo(QUILL_TEST_DATA_DIR, "pointer.mp4", 4.0, 160, 120);
+        m_window->OpenVideo(video);
+        ASSERT_TRUE(m_window->m_movie.HasMovie());
+        // 0 .. 100 in view: 5.7 pixels per time unit right of the labels.
+        m_window->m_timeBar->Model().SetPage(100);
+        m_window->m_timeBar->Model().SetPosition(0);
+        m_window->m_timeBar->SyncFromModel();
+        ASSERT_EQ(m_window->m_timelineFrame->size(), QSize(750, 244)) << "the positions below assume scale 1";
+
+        CTimeline& timeline = m_window->m_timeline;
+        timeline.m_tracks.AppendTrack();
+        timeline.m_tracks.AppendTrack();
+        auto segment = std::make_unique<Segment>();
+        segment->SetBounds(30.0, 60.0);
+        m_segment = segment.get();
+        timeline.m_tracks.GetTrack(1)->AppendSegment(std::move(segment));
+    }
+
+    void TearDown() override
+    {
+        Xdo({"mouseup", "1"});
+        Xdo({"mouseup", "3"});
+        // Closing asks about the track the menu added; the closer answers.
+        if (m_window->isVisible())
+            m_window->close();
+        m_dialogCloser.stop();
+        m_window.reset();
+    }
+
+    // Screen position of a pixel of the timeline area.
+    QPoint Timeline(int x, int y) const { return m_window->m_timelineFrame->mapToGlobal(QPoint(x, y)); }
+    // The player shows the frame of `ms` and says it is there.
+    bool ShowsTime(int32_t ms)
+    {
+        return QTest::qWaitFor(
+            [&] { return m_window->m_movie.GetTime() == ms && FrameOnScreen(*m_window->m_player) == ms / 40; },
+            kWaitMs);
+    }
+
+    std::unique_ptr<CAnnotatorDlg> m_window;
+    Segment* m_segment = nullptr; // owned by the window's timeline
+    std::vector<int> m_commands;
+    QTimer m_dialogCloser;
+};
+
+} // namespace
+
+TEST_F(PointerGui, PressSelectsAndSeeksHoldingScrubsAndMenusSwallowTheNextPress)
+{
+    CTimeline& timeline = m_window->m_timeline;
+    ASSERT_EQ(timeline.m_selectedTrack, 0);
+
+    // Left press in row 1 at t = 50: the row is selected, the video shows 0.5 s.
+    ASSERT_TRUE(MoveTo(Timeline(465, 40)));
+    ASSERT_TRUE(Xdo({"mousedown", "1"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return timeline.m_selectedTrack == 1; }, kWaitMs));
+    EXPECT_TRUE(ShowsTime(500)) << m_window->m_movie.GetTime();
+    // Still held, the cursor moves to t = 70: the video follows.
+    ASSERT_TRUE(MoveTo(Timeline(579, 40)));
+    EXPECT_TRUE(ShowsTime(700)) << m_window->m_movie.GetTime();
+    ASSERT_TRUE(Xdo({"mouseup", "1"}));
+    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_IDLE);
+
+    // Right press on row 1's segment at t = 40: seek, then its menu.
+    ASSERT_TRUE(MoveTo(Timeline(408, 40)));
+    ASSERT_TRUE(Xdo({"mousedown", "3"}));
+    ASSERT_TRUE(QTest::qWaitFor([] { return OpenMenu() != nullptr; }, kWaitMs));
+    ASSERT_TRUE(Xdo({"mouseup", "3"}));
+    EXPECT_EQ(OpenMenu()->title().toStdString(), "Segment");
+    EXPECT_EQ(Items(*OpenMenu()), (std::vector<std::string>{"Modifier", "Supprimer"}));
+    EXPECT_EQ(OpenMenu()->geometry().topLeft(), Timeline(408, 40));
+    EXPECT_EQ(timeline.m_currentSegment, m_segment);
+    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_MENU_SHOWN);
+    EXPECT_TRUE(ShowsTime(400)) << m_window->m_movie.GetTime();
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() != nullptr; }, kWaitMs));
+    EXPECT_EQ(QApplication::activeWindow(), m_window.get()) << "the menu leaves the window active";
+
+    // The next press, in row 0 at t = 80, closes the menu and is swallowed.
+    ASSERT_TRUE(MoveTo(Timeline(636, 10)));
+    ASSERT_TRUE(Xdo({"mousedown", "1"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_WAIT_RELEASE; }, kWaitMs));
+    EXPECT_EQ(timeline.m_selectedTrack, 1);
+    EXPECT_EQ(m_window->m_movie.GetTime(), 400);
+    ASSERT_TRUE(Xdo({"mouseup", "1"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_IDLE; }, kWaitMs));
+    EXPECT_EQ(OpenMenu(), nullptr);
+    EXPECT_EQ(m_window->m_movie.GetTime(), 400);
+    EXPECT_TRUE(m_commands.empty()) << "closing a menu chooses nothing";
+
+    // The press after that works again.
+    ASSERT_TRUE(Xdo({"mousedown", "1"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return timeline.m_selectedTrack == 0; }, kWaitMs));
+    EXPECT_TRUE(ShowsTime(800)) << m_window->m_movie.GetTime();
+    ASSERT_TRUE(Xdo({"mouseup", "1"}));
+}
+
+TEST_F(PointerGui, ItemChosenFromTheTrackMenuReachesTheCommandHandlerOnce)
+{
+    // Right press in the label column of row 2.
+    ASSERT_TRUE(MoveTo(Timeline(100, 60)));
+    ASSERT_TRUE(Xdo({"mousedown", "3"}));
+    ASSERT_TRUE(QTest::qWaitFor([] { return OpenMenu() != nullptr; }, kWaitMs));
+    ASSERT_TRUE(Xdo({"mouseup", "3"}));
+    QMenu* menu = OpenMenu();
+    EXPECT_EQ(menu->title().toStdString(), "Piste");
+    EXPECT_EQ(Items(*menu), (std::vector<std::string>{"Ajouter", "Supprimer", "Modifier", "Monter", "Descendre"}));
+    EXPECT_EQ(m_window->m_timeline.m_selectedTrack, 2);
+    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_MENU_SHOWN);
+
+    // Onto "Ajouter", which lies over the label column; the left press there
+    // is swallowed.
+    QAction* add = menu->actions().value(0);
+    ASSERT_NE(add, nullptr);
+    const QPoint item = menu->mapToGlobal(menu->actionGeometry(add).center());
+    ASSERT_LT(m_window->m_timelineFrame->mapFromGlobal(item).x(), 180);
+    ASSERT_TRUE(MoveTo(item));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->activeAction() == add; }, kWaitMs));
+    ASSERT_TRUE(Xdo({"mousedown", "1"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_WAIT_RELEASE; }, kWaitMs));
+    // The right button too: a menu is asked for again, and none opens beside
+    // the one that is open.
+    ASSERT_TRUE(Xdo({"mousedown", "3"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_MENU_SHOWN; }, kWaitMs));
+    EXPECT_EQ(OpenMenu(), menu);
+    int shown = 0;
+    for (const QMenu* child : m_window->findChildren<QMenu*>())
+        shown += child->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(m_commands.empty());
+
+    // Releasing a button over the item chooses it, whichever button.
+    ASSERT_TRUE(Xdo({"mouseup", "3"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !m_commands.empty(); }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_WAIT_RELEASE; }, kWaitMs))
+        << "the left button is still down";
+    ASSERT_TRUE(Xdo({"mouseup", "1"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_IDLE; }, kWaitMs));
+    // Some more ticks: the command does not come again.
+    QTest::qWait(400);
+    EXPECT_EQ(m_commands, std::vector<int>{32771});
+    EXPECT_EQ(OpenMenu(), nullptr);
+}
