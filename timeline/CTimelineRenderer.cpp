@@ -1,5 +1,7 @@
 #include "CTimelineRenderer.h"
 
+#include <algorithm>
+
 #include <GL/gl.h>
 
 #include <QOpenGLContext>
@@ -10,6 +12,25 @@
 namespace {
 
 void SetColour(float red, float green, float blue) { glColor3f(red, green, blue); }
+
+// Times and pixel positions go to OpenGL as floats, and every such
+// conversion is clamped here. A bound typed as 1e300 is a fine double but no
+// float: converting it would be undefined. And a vertex far outside the area
+// is clipped in float arithmetic whose error grows with the coordinate, so
+// at 1e30 pixels a bar's visible edge lands anywhere: positions stop a
+// hundred thousand pixels out, beyond any screen.
+constexpr double kFarthestTime = 1e30;
+constexpr double kFarthestPixel = 1e5;
+
+float TimeForGL(double time)
+{
+    return static_cast<float>(std::clamp(time, -kFarthestTime, kFarthestTime));
+}
+
+float PixelForGL(double x)
+{
+    return static_cast<float>(std::clamp(x, -kFarthestPixel, kFarthestPixel));
+}
 
 } // namespace
 
@@ -65,7 +86,7 @@ void CTimelineRenderer::Draw()
 
 void CTimelineRenderer::DrawTimeLine()
 {
-    const auto x = static_cast<float>(TimeToX(static_cast<float>(m_pTimeline->m_currentTime)));
+    const float x = PixelForGL(TimeToX(TimeForGL(m_pTimeline->m_currentTime)));
     SetColour(0.0f, 0.0f, 0.0f);
     glBegin(GL_LINES);
     glVertex2f(x, static_cast<float>(kDepthFactor * (ViewRect().top - ViewRect().bottom)));
@@ -76,16 +97,16 @@ void CTimelineRenderer::DrawTimeLine()
 void CTimelineRenderer::DrawRow(const Track& track, double rowTop, const FrameCulling& culling)
 {
     for (const auto& segment : track.GetSegments()) {
-        const double x0 = TimeToX(static_cast<float>(segment->m_start));
-        const double x1 = TimeToX(static_cast<float>(segment->m_end));
+        const double x0 = TimeToX(TimeForGL(segment->m_start));
+        const double x1 = TimeToX(TimeForGL(segment->m_end));
         if (culling.SpanCanReach(x0, x1)) {
             SetColour(0.0f, 1.0f, 0.0f);
-            glRectf(static_cast<float>(x0), 0.0f, static_cast<float>(x1), -float(kRowHeight));
+            glRectf(PixelForGL(x0), 0.0f, PixelForGL(x1), -float(kRowHeight));
         }
         const double anchor = x0 + kTextInset;
         if (culling.PointCanReach(anchor, rowTop - kBaseline)) {
             SetColour(1.0f, 0.0f, 0.0f);
-            m_font.PrintString(segment->m_title, static_cast<float>(anchor), -float(kBaseline));
+            m_font.PrintString(segment->m_title, PixelForGL(anchor), -float(kBaseline));
         }
     }
 }
@@ -110,12 +131,12 @@ void CTimelineRenderer::DrawSegments()
         // On the selected row whatever track holds it: the pointer handling
         // only ever picks it from the selected track.
         glTranslatef(0.0f, -float(kRowHeight) * static_cast<float>(m_pTimeline->m_selectedTrack), 0.0f);
-        const double x0 = TimeToX(static_cast<float>(current->m_start));
-        const double x1 = TimeToX(static_cast<float>(current->m_end));
+        const double x0 = TimeToX(TimeForGL(current->m_start));
+        const double x1 = TimeToX(TimeForGL(current->m_end));
         SetColour(0.0f, 0.5f, 0.2f);
-        glRectf(static_cast<float>(x0), 0.0f, static_cast<float>(x1), -float(kRowHeight));
+        glRectf(PixelForGL(x0), 0.0f, PixelForGL(x1), -float(kRowHeight));
         SetColour(1.0f, 0.0f, 0.0f);
-        m_font.PrintString(current->m_title, static_cast<float>(x0 + kTextInset), -float(kBaseline));
+        m_font.PrintString(current->m_title, PixelForGL(x0 + kTextInset), -float(kBaseline));
     }
     glPopMatrix();
 }

@@ -1,0 +1,403 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include "CAnnotatorDlg.h"
+#include "ModalScript.h"
+#include "ModelScrollBar.h"
+#include "TestVideo.h"
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+void Retype(QLineEdit* edit, const QString& text)
+{
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+// The main window with tracks A, B and C, none with segments, A selected.
+class Editing : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_window = std::make_unique<CAnnotatorDlg>();
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        Timeline().m_tracks.RemoveAll();
+        for (const char* label : {"A", "B", "C"})
+            Timeline().m_tracks.AppendTrack()->SetLabel(label);
+        Timeline().m_selectedTrack = 0;
+    }
+    void TearDown() override
+    {
+        // Closing by the close box would ask about the unsaved annotations.
+        if (m_window->isVisible())
+            m_window->OnClose();
+        m_window.reset();
+    }
+
+    CTimeline& Timeline() { return m_window->m_timeline; }
+    Track* TrackAt(int position) { return Timeline().m_tracks.GetTrack(position); }
+    Segment* AddSegment(int position, double start, double end, const std::string& title = " ")
+    {
+        auto segment = std::make_unique<Segment>();
+        segment->SetBounds(start, end);
+        segment->SetTitle(title);
+        Segment* added = segment.get();
+        TrackAt(position)->AppendSegment(std::move(segment));
+        return added;
+    }
+    std::vector<std::string> Labels()
+    {
+        std::vector<std::string> labels;
+        for (const auto& track : Timeline().m_tracks)
+            labels.push_back(track->GetLabel());
+        return labels;
+    }
+
+    void LoadVideo()
+    {
+        static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "editing.mp4", 5.0, 160, 120);
+        m_window->OpenVideo(path);
+        ASSERT_TRUE(m_window->m_movie.HasMovie());
+    }
+    void Play() { m_window->m_player->Engine().SetPlaying(true); }
+    // Waits, ticking as the window does, until the tick's time reaches `time`.
+    bool WaitForTime(double time)
+    {
+        return QTest::qWaitFor([&] { return Timeline().m_currentTime >= time; }, kWaitMs);
+    }
+    void SaveScreen(const char* name)
+    {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        screen->grabWindow(0).save(QString(QUILL_TEST_DATA_DIR) + "/" + name);
+    }
+
+    std::unique_ptr<CAnnotatorDlg> m_window;
+};
+
+TEST_F(Editing, MenuCommandsAddMoveAndDeleteTracks)
+{
+    m_window->OnCommand(32771);
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "B", "C", " "}));
+    EXPECT_EQ(Timeline().m_selectedTrack, 0);
+
+    Timeline().m_selectedTrack = 2;
+    m_window->OnCommand(32774); // "Monter"
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "C", "B", " "}));
+    m_window->OnCommand(32775); // "Descendre"
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "C", " ", "B"}));
+    EXPECT_EQ(Timeline().m_selectedTrack, 2);
+
+    Segment* segment = AddSegment(2, 1.0, 5.0);
+    EXPECT_EQ(TrackAt(2)->GetLabel(), " ");
+    Timeline().m_currentSegment = segment;
+    m_window->OnCommand(32778); // segment "Supprimer", no question
+    EXPECT_TRUE(TrackAt(2)->GetSegments().empty());
+    EXPECT_EQ(Timeline().m_currentSegment, nullptr);
+}
+
+TEST_F(Editing, DeleteTrackAsksInTheWindowsConfirmationBox)
+{
+    Timeline().m_selectedTrack = 1;
+    Timeline().m_currentSegment = AddSegment(1, 1.0, 5.0);
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    QWidget* owner = nullptr;
+    ModalScript cancel;
+    cancel.On<QMessageBox>([&](QMessageBox& box) {
+        caption = box.windowTitle();
+        text = box.text();
+        icon = box.icon();
+        owner = box.parentWidget();
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
+        box.button(QMessageBox::Cancel)->click();
+    });
+    m_window->OnDeleteTrack();
+    EXPECT_TRUE(cancel.AllRan());
+    EXPECT_EQ(caption, QString("Confirmation"));
+    EXPECT_EQ(text, QString("Etes-vous certain de vouloir supprimer cette piste ?"));
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+    EXPECT_EQ(owner, m_window.get());
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "B", "C"}));
+
+    ModalScript escape;
+    escape.On<QMessageBox>([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    m_window->OnDeleteTrack();
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "B", "C"}));
+
+    ModalScript ok;
+    ok.On<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Ok)->click(); });
+    m_window->OnDeleteTrack();
+    EXPECT_TRUE(ok.AllRan());
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "C"}));
+    EXPECT_EQ(Timeline().m_selectedTrack, 1);
+    EXPECT_EQ(Timeline().m_currentSegment, nullptr);
+}
+
+// The label goes to the track the command started with, and Escape, as the
+// only way out of the track dialog there is no way to lose what was typed.
+TEST_F(Editing, TrackLabelGoesToTheTrackTakenAtTheStart)
+{
+    Timeline().m_selectedTrack = 1;
+    const uint64_t revision = Timeline().Revision();
+    ModalScript script;
+    script.On<CTrackDlg>([this](CTrackDlg& dialog) {
+        EXPECT_EQ(dialog.NameEdit()->text(), QString("B"));
+        Timeline().m_selectedTrack = 2; // a click elsewhere, as far as the command knows
+        Retype(dialog.NameEdit(), "Regards");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    m_window->OnEditTrack();
+    EXPECT_TRUE(script.AllRan());
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "Regards", "C"}));
+    EXPECT_EQ(Timeline().Revision(), revision + 1);
+
+    // Untouched, the label is stored again unchanged: no change to save.
+    ModalScript untouched;
+    untouched.On<CTrackDlg>([](CTrackDlg& dialog) { QTest::mouseClick(dialog.OkButton(), Qt::LeftButton); });
+    m_window->OnEditTrack();
+    EXPECT_TRUE(untouched.AllRan());
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "Regards", "C"}));
+    EXPECT_EQ(Timeline().Revision(), revision + 1);
+}
+
+TEST_F(Editing, CommandsOnNoTrackOrNoSegmentOpenNothing)
+{
+    Timeline().m_selectedTrack = 3;
+    bool opened = false;
+    ModalScript script;
+    script.On<QDialog>([&](QDialog& dialog) {
+        opened = true;
+        dialog.close();
+    });
+    const uint64_t revision = Timeline().Revision();
+    m_window->OnEditTrack();
+    m_window->OnMarkEnd();
+    m_window->OnDeleteSegment();
+    Timeline().m_selectedTrack = 0;
+    Timeline().m_currentSegment = nullptr;
+    m_window->OnEditSegment();
+    QTest::qWait(50);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(Timeline().Revision(), revision);
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+class SegmentEditing : public Editing {
+protected:
+    void SetUp() override
+    {
+        Editing::SetUp();
+        m_segment = AddSegment(0, 20.0, 40.0, "PL");
+        m_segment->SetComment("Premier");
+        m_segment->m_videoNumber = 3;
+        Timeline().m_currentSegment = m_segment;
+    }
+
+    void ExpectUnchanged()
+    {
+        EXPECT_EQ(m_segment->m_title, "PL");
+        EXPECT_EQ(m_segment->m_comment, "Premier");
+        EXPECT_EQ(m_segment->m_start, 20.0);
+        EXPECT_EQ(m_segment->m_end, 40.0);
+        EXPECT_EQ(m_segment->m_videoNumber, 3);
+    }
+
+    Segment* m_segment = nullptr;
+};
+
+TEST_F(SegmentEditing, ConfirmedBoundsAreOrderedAndAnEmptyOneWidened)
+{
+    ModalScript script;
+    script.On<CSegmentDlg>([](CSegmentDlg& dialog) {
+        EXPECT_EQ(dialog.StartEdit()->text(), QString("20"));
+        EXPECT_EQ(dialog.EndEdit()->text(), QString("40"));
+        Retype(dialog.TitleEdit(), "Titre");
+        Retype(dialog.StartEdit(), "30");
+        Retype(dialog.EndEdit(), "10");
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    });
+    m_window->OnEditSegment();
+    EXPECT_EQ(m_segment->m_title, "Titre");
+    EXPECT_EQ(m_segment->m_start, 10.0);
+    EXPECT_EQ(m_segment->m_end, 30.0);
+    EXPECT_EQ(m_segment->m_videoNumber, 3);
+
+    ModalScript same;
+    same.On<CSegmentDlg>([](CSegmentDlg& dialog) {
+        Retype(dialog.StartEdit(), "12");
+        Retype(dialog.EndEdit(), "12");
+        QTest::keyClick(dialog.EndEdit(), Qt::Key_Return);
+    });
+    Timeline().m_currentSegment = m_segment;
+    m_window->OnEditSegment();
+    EXPECT_EQ(m_segment->m_start, 12.0);
+    EXPECT_EQ(m_segment->m_end, 13.0);
+}
+
+TEST_F(SegmentEditing, EscapeLeavesTheSegment)
+{
+    const uint64_t revision = Timeline().Revision();
+    ModalScript script;
+    script.On<CSegmentDlg>([](CSegmentDlg& dialog) {
+        Retype(dialog.TitleEdit(), "perdu");
+        Retype(dialog.StartEdit(), "1");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    m_window->OnEditSegment();
+    EXPECT_TRUE(script.AllRan());
+    ExpectUnchanged();
+    EXPECT_EQ(Timeline().Revision(), revision);
+}
+
+// A rejected end has already taken the comment, the title and the start into
+// the dialog; Cancel must not hand them to the segment.
+TEST_F(SegmentEditing, CancelAfterRejectedNumberLeavesSegmentUnchanged)
+{
+    const uint64_t revision = Timeline().Revision();
+    ModalScript script;
+    script
+        .On<CSegmentDlg>([](CSegmentDlg& dialog) {
+            dialog.CommentEdit()->setPlainText("Autre");
+            Retype(dialog.TitleEdit(), "Autre titre");
+            Retype(dialog.StartEdit(), "1");
+            Retype(dialog.EndEdit(), "12,5");
+            QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        })
+        .On<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Ok)->click(); })
+        .On<CSegmentDlg>([](CSegmentDlg& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    m_window->OnEditSegment();
+    EXPECT_TRUE(script.AllRan());
+    ExpectUnchanged();
+    EXPECT_EQ(Timeline().Revision(), revision);
+}
+
+// Bounds far beyond any video are numbers and are kept; the drawing, which
+// hands times to OpenGL as floats, still draws the bar to the edge.
+TEST_F(SegmentEditing, FarBoundsAreKeptAndDrawnToTheEdge)
+{
+    ModalScript script;
+    script.On<CSegmentDlg>([](CSegmentDlg& dialog) {
+        Retype(dialog.StartEdit(), "50");
+        Retype(dialog.EndEdit(), "1e300");
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    });
+    m_window->OnEditSegment();
+    EXPECT_EQ(m_segment->m_start, 50.0);
+    EXPECT_EQ(m_segment->m_end, 1e300);
+    Segment* other = AddSegment(1, -1e300, 1e-300);
+    AddSegment(2, -1e300, 1e300);
+    EXPECT_EQ(other->m_start, -1e300);
+
+    m_window->OnTimer();
+    m_window->OnTimer(); // the first still highlights the edited segment
+    const QImage frame = m_window->m_view.GrabFrame();
+    frame.save(QString(QUILL_TEST_DATA_DIR) + "/editing-far-bounds.png");
+    ASSERT_FALSE(frame.isNull());
+    const QRgb green = qRgb(0, 255, 0);
+    // Time 50 lies at x = 180 + 570 * 50 / 100 on a 750-pixel area.
+    EXPECT_EQ(frame.pixel(frame.width() - 3, 12), green) << "row A at the right edge";
+    EXPECT_EQ(frame.pixel(470, 12), green) << "row A just after its start";
+    EXPECT_NE(frame.pixel(455, 12), green) << "row A before its start";
+    EXPECT_EQ(frame.pixel(300, 25 * 2 + 12), green) << "row C, both bounds far away";
+    EXPECT_EQ(frame.pixel(frame.width() - 3, 25 * 2 + 12), green);
+    EXPECT_NE(frame.pixel(300, 25 + 12), green) << "row B ends before the area";
+}
+
+// The tick goes on under the dialog and moves the current segment on with
+// the video; the edit still goes to the segment the command started with.
+TEST_F(SegmentEditing, EditGoesToItsSegmentWhileTheVideoMovesOn)
+{
+    // No companion video: its absence would be reported over the dialog.
+    m_segment->m_videoNumber = 0;
+    LoadVideo();
+    Segment* next = AddSegment(0, 60.0, 400.0, "Suivant");
+    Timeline().m_currentSegment = nullptr;
+    m_window->m_movie.SetTime(250);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Timeline().m_currentSegment == m_segment; }, kWaitMs));
+    Play();
+    bool movedOn = false;
+    ModalScript script;
+    script.On<CSegmentDlg>(
+        [&](CSegmentDlg& dialog) {
+            movedOn = true;
+            Retype(dialog.TitleEdit(), "Pendant la lecture");
+            QTest::keyClick(dialog.TitleEdit(), Qt::Key_Return);
+        },
+        [&] { return Timeline().m_currentSegment == next; });
+    m_window->OnEditSegment();
+    EXPECT_TRUE(movedOn);
+    EXPECT_EQ(m_segment->m_title, "Pendant la lecture");
+    EXPECT_EQ(next->m_title, "Suivant");
+}
+
+// Play, "[" at about 1 s and "]" at about 3 s with the real buttons: the
+// segment runs between the player's times at the two clicks.
+TEST_F(Editing, MarkButtonsCutASegmentOutOfThePlayingVideo)
+{
+    LoadVideo();
+    // The whole video in view, so that the picture shows every cut.
+    m_window->m_timeBar->Model().SetPage(500);
+    m_window->m_timeBar->SyncFromModel();
+    Timeline().m_selectedTrack = 1;
+    Play();
+    ASSERT_TRUE(WaitForTime(100.0));
+    m_window->OnTimer(); // the tick's time is the player's time now
+    const double start = m_window->m_movie.GetTime() * 0.1;
+    QTest::mouseClick(m_window->m_startButton, Qt::LeftButton);
+    EXPECT_EQ(Timeline().m_markStart, start);
+    EXPECT_GE(start, 100.0);
+
+    ASSERT_TRUE(WaitForTime(300.0));
+    m_window->OnTimer();
+    const double end = m_window->m_movie.GetTime() * 0.1;
+    QTest::mouseClick(m_window->m_endButton, Qt::LeftButton);
+
+    const SegmentList& segments = TrackAt(1)->GetSegments();
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0]->m_start, start);
+    EXPECT_EQ(segments[0]->m_end, end);
+    EXPECT_LT(start, end);
+    EXPECT_TRUE(TrackAt(0)->GetSegments().empty());
+    EXPECT_TRUE(TrackAt(2)->GetSegments().empty());
+    EXPECT_TRUE(m_window->HasUnsavedChanges());
+
+    // A few more cuts from the same mark and from new ones, for the picture.
+    ASSERT_TRUE(WaitForTime(350.0));
+    QTest::mouseClick(m_window->m_endButton, Qt::LeftButton);
+    Timeline().m_selectedTrack = 2;
+    QTest::mouseClick(m_window->m_startButton, Qt::LeftButton);
+    ASSERT_TRUE(WaitForTime(420.0));
+    QTest::mouseClick(m_window->m_endButton, Qt::LeftButton);
+    EXPECT_EQ(TrackAt(1)->GetSegments().size(), 2u);
+    EXPECT_EQ(TrackAt(1)->GetSegments()[1]->m_start, start);
+    EXPECT_EQ(TrackAt(2)->GetSegments().size(), 1u);
+    QTest::qWait(200);
+    SaveScreen("editing-cuts.png");
+
+    // The segment dialog over the running video, for the picture too.
+    m_window->m_movie.SetTime(1500);
+    Play();
+    Timeline().m_currentSegment = segments[0].get();
+    ModalScript script;
+    script.On<CSegmentDlg>([this](CSegmentDlg& dialog) {
+        QTest::qWait(300);
+        SaveScreen("editing-segment-dialog.png");
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    m_window->OnEditSegment();
+}
+
+} // namespace
