@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -539,4 +540,48 @@ TEST_F(FileDialogs, APlayerThatCannotStartIsToldAndTheExitStatusSaysSo)
     EXPECT_NE(app.ExitCode(), 0);
     EXPECT_TRUE(text.startsWith("Quillmark n'a pas pu démarrer.")) << text.toStdString();
     EXPECT_TRUE(text.contains("Le lecteur vidéo n'a pas pu démarrer.")) << text.toStdString();
+}
+
+TEST_F(FileDialogs, TheApplicationOpensTheCommandLineFilesOnceTheWindowIsUp)
+{
+    {
+        ModalDriver driver({TypeFileName(Path("ligne.xml"))});
+        Edit();
+        Click(kSaveAnnotationId);
+    }
+    StartOptions options;
+    options.video = s_short;
+    options.annotations = Path("ligne.xml");
+    options.folder = m_dir.string();
+
+    // Looks at the application's own window from inside its modal run,
+    // then closes it.
+    int tracks = -1;
+    int timeMax = -1;
+    std::string folder;
+    QTimer poll;
+    poll.setInterval(20);
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* window = qobject_cast<CAnnotatorDlg*>(widget);
+            if (window == nullptr || window == m_window.get() || !window->isVisible())
+                continue;
+            if (window->m_timeBar->Model().GetMax() == 100 && !waited.hasExpired(10000))
+                return; // not opened yet
+            tracks = window->m_timeline.m_tracks.GetCount();
+            timeMax = window->m_timeBar->Model().GetMax();
+            folder = window->m_annotationFolder;
+            poll.stop();
+            window->close();
+        }
+    });
+    poll.start();
+    CAnnotatorApp app(options);
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.ExitCode(), 0);
+    EXPECT_EQ(tracks, 2);
+    EXPECT_EQ(timeMax, 250);
+    EXPECT_EQ(folder, m_dir.string()) << "showing the window must not clear the folder given";
 }
