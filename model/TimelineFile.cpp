@@ -7,6 +7,7 @@
 
 #include "QuietXmlErrors.h"
 #include "Timeline.h"
+#include "TrackListReader.h"
 #include "XmlFileReader.h"
 #include "XmlFileWriter.h"
 #include "XmlText.h"
@@ -25,7 +26,11 @@ bool CTimeline::SaveFile(const std::string& path) const
 
 bool CTimeline::LoadFile(const std::string& path)
 {
-    ParsedXmlFile parsed = ReadXmlFile(path);
+    // Read into a list of their own, so that the tracks in place stay as
+    // they are when the file turns out to be refused or not ours.
+    TrackList read;
+    TrackListReader reader(read);
+    ParsedXmlFile parsed = ReadXmlFile(path, [&reader](xmlNodePtr element) { reader.ElementClosed(element); });
     if (!parsed.doc) {
         if (m_prompt != nullptr)
             m_prompt->Confirm(kLoadFailedText);
@@ -35,9 +40,9 @@ bool CTimeline::LoadFile(const std::string& path)
     bool replaced = false;
     xmlNodePtr root = xmlDocGetRootElement(parsed.doc.get());
     if (root != nullptr && IsElementNamed(root, "corps")) {
-        m_tracks.RemoveAll();
+        reader.Finish(root);
         m_currentSegment = nullptr;
-        m_tracks.ReadXml(root->children);
+        m_tracks.Swap(read);
         NoteChange();
         replaced = true;
     }

@@ -42,16 +42,22 @@ xmlNodePtr Track::WriteXml() const
 
 void Track::ReadXml(xmlNodePtr element)
 {
+    ReadLabelXml(element);
+    for (xmlNodePtr child = element->children; child != nullptr; child = child->next) {
+        if (IsElementNamed(child, "segment"))
+            ReadSegmentXml(child);
+    }
+}
+
+void Track::ReadLabelXml(xmlNodePtr element)
+{
     if (auto label = XmlProp(element, "libelle"))
         m_label = std::move(*label);
-    for (xmlNodePtr child = element->children; child != nullptr;) {
-        xmlNodePtr next = child->next;
-        if (IsElementNamed(child, "segment")) {
-            auto segment = std::make_unique<Segment>();
-            segment->ReadXml(child);
-            AppendSegment(std::move(segment));
-        }
-        ReleaseXmlNode(child);
-        child = next;
-    }
+}
+
+void Track::ReadSegmentXml(xmlNodePtr element)
+{
+    auto segment = std::make_unique<Segment>();
+    segment->ReadXml(element);
+    AppendSegment(std::move(segment));
 }

@@ -34,10 +34,12 @@ public:
     const SegmentList& GetSegments() const { return m_segments; }
 
     xmlNodePtr WriteXml() const;
-    // Reads a <piste> element and releases each of its children once read,
-    // so that a large document and the segments made from it are never both
-    // whole in memory.
+    // Reads a <piste> element: the label, then each <segment> child in turn.
     void ReadXml(xmlNodePtr element);
+    // The two steps of ReadXml, for a reader that meets the segments one by
+    // one while the document is being parsed.
+    void ReadLabelXml(xmlNodePtr element);
+    void ReadSegmentXml(xmlNodePtr element);
 
 private:
     std::string m_label = " ";

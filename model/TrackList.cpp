@@ -45,11 +45,8 @@ xmlNodePtr TrackList::WriteXml() const
 
 void TrackList::ReadXml(xmlNodePtr first)
 {
-    for (xmlNodePtr node = first; node != nullptr;) {
-        xmlNodePtr next = node->next;
+    for (xmlNodePtr node = first; node != nullptr; node = node->next) {
         if (IsElementNamed(node, "piste"))
             AppendTrack()->ReadXml(node);
-        ReleaseXmlNode(node);
-        node = next;
     }
 }

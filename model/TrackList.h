@@ -26,6 +26,8 @@ public:
     void MoveTrackUp(int position);
     void MoveTrackDown(int position);
     void RemoveAll() { m_tracks.clear(); }
+    // Exchanges the tracks of the two lists.
+    void Swap(TrackList& other) { m_tracks.swap(other.m_tracks); }
 
     Storage::const_iterator begin() const { return m_tracks.begin(); }
     Storage::const_iterator end() const { return m_tracks.end(); }
@@ -33,8 +35,7 @@ public:
     // Builds the <corps> element; the caller owns it.
     xmlNodePtr WriteXml() const;
     // Appends a track for each <piste> element among `first` and its
-    // following siblings; every other node is skipped. Each node is released
-    // from the document once read (see Track::ReadXml).
+    // following siblings; every other node is skipped.
     void ReadXml(xmlNodePtr first);
 
 private:

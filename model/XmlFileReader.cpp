@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 
 #include "QuietXmlErrors.h"
@@ -119,6 +121,10 @@ struct FileInput {
     StartTagScan scan;
     bool refused = false;
     bool declaresEntity = false;
+    const XmlElementClosed* elementClosed = nullptr;
+    // Per open element: whether the tree builder made a node for it (it does
+    // not when memory runs out), so that the node handed on is that element.
+    std::vector<bool> built;
 };
 
 int ReadInput(void* context, char* buffer, int length)
@@ -158,6 +164,32 @@ void OnUnparsedEntityDecl(void* parser, const xmlChar*, const xmlChar*, const xm
     RefuseEntity(parser);
 }
 
+void OnStartElement(void* parser, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
+                    int namespaceCount, const xmlChar** namespaces, int attributeCount, int defaultedCount,
+                    const xmlChar** attributes)
+{
+    auto* context = static_cast<xmlParserCtxtPtr>(parser);
+    const int depth = context->nodeNr;
+    xmlSAX2StartElementNs(parser, localname, prefix, uri, namespaceCount, namespaces, attributeCount, defaultedCount,
+                          attributes);
+    static_cast<FileInput*>(context->_private)->built.push_back(context->nodeNr > depth);
+}
+
+void OnEndElement(void* parser, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri)
+{
+    auto* context = static_cast<xmlParserCtxtPtr>(parser);
+    auto* input = static_cast<FileInput*>(context->_private);
+    xmlNodePtr element = nullptr;
+    if (!input->built.empty()) {
+        if (input->built.back())
+            element = context->node;
+        input->built.pop_back();
+    }
+    xmlSAX2EndElementNs(parser, localname, prefix, uri);
+    if (element != nullptr && *input->elementClosed)
+        (*input->elementClosed)(element);
+}
+
 // Leaves the file positioned after a UTF-8 byte-order mark, or at its start.
 // With the encoding forced to UTF-8 the parser would take the mark for text
 // before the root element.
@@ -187,7 +219,7 @@ private:
 
 } // namespace
 
-ParsedXmlFile ReadXmlFile(const std::string& path)
+ParsedXmlFile ReadXmlFile(const std::string& path, const XmlElementClosed& elementClosed)
 {
     ParsedXmlFile result;
     // Non-blocking so that a named pipe chosen by mistake cannot freeze the
@@ -204,9 +236,12 @@ ParsedXmlFile ReadXmlFile(const std::string& path)
         return result;
     FileInput input;
     input.fd = file.Get();
+    input.elementClosed = &elementClosed;
     parser->_private = &input;
     parser->sax->entityDecl = OnEntityDecl;
     parser->sax->unparsedEntityDecl = OnUnparsedEntityDecl;
+    parser->sax->startElementNs = OnStartElement;
+    parser->sax->endElementNs = OnEndElement;
 
     QuietXmlErrors quiet;
     XmlDocument doc(xmlCtxtReadIO(parser, ReadInput, nullptr, &input, nullptr, "UTF-8", kParseOptions));

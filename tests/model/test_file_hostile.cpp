@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <libxml/parser.h>
+
 #include "FileFormatFixture.h"
 #include "Timeline.h"
 
@@ -46,6 +48,32 @@ std::vector<std::string> Labels(const CTimeline& timeline)
     for (const auto& track : timeline.m_tracks)
         labels.push_back(track->GetLabel());
     return labels;
+}
+
+// Track by track: label, then each segment's bounds, title, comment, video.
+std::vector<std::string> Describe(const TrackList& tracks)
+{
+    std::vector<std::string> lines;
+    for (const auto& track : tracks) {
+        lines.push_back("piste " + track->GetLabel());
+        for (const auto& s : track->GetSegments())
+            lines.push_back(std::to_string(s->m_start) + " " + std::to_string(s->m_end) + " " + s->m_title + "|"
+                            + s->m_comment + "|" + std::to_string(s->m_videoNumber));
+    }
+    return lines;
+}
+
+// What walking the finished document gives.
+std::vector<std::string> DescribeWholeDocument(const std::string& content)
+{
+    xmlDocPtr doc = xmlReadMemory(content.data(), static_cast<int>(content.size()), nullptr, "UTF-8",
+                                  XML_PARSE_RECOVER | XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS
+                                      | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    TrackList tracks;
+    if (doc != nullptr && xmlDocGetRootElement(doc) != nullptr)
+        tracks.ReadXml(xmlDocGetRootElement(doc)->children);
+    xmlFreeDoc(doc);
+    return Describe(tracks);
 }
 
 } // namespace
@@ -200,7 +228,7 @@ TEST_F(FileFormat, FilesBuiltToStallTheParserAreRefused)
     while (lookups.size() < 350'000)
         lookups += "<p0:a/>";
     const std::vector<std::pair<std::string, std::string>> documents = {
-        {"attributes", "<corps><piste" + attributes + "/></corps>"},
+        {"attributes", "<corps><piste libelle='lu'><segment/></piste><piste" + attributes + "/></corps>"},
         {"namespaces", "<corps>" + declarations + lookups + close + "<piste/></corps>"},
     };
     for (const auto& [what, content] : documents) {
@@ -245,5 +273,31 @@ TEST_F(FileFormat, LongestFileNamesCanBeSaved)
         EXPECT_NE(Read(Path(name)).find("<corps>"), std::string::npos);
         fs::remove(Path(name));
         EXPECT_TRUE(Listing(m_dir).empty()) << length; // no temporary left behind
+    }
+}
+
+TEST_F(FileFormat, ReadingWhileParsingGivesWhatTheWholeDocumentHolds)
+{
+    const std::string seg = "<segment debut='100' fin='200'><contenu titre='a' commentaire='b' video='3'/></segment>";
+    const std::vector<std::string> documents = {
+        "<corps><piste libelle='1'>" + seg + seg + "</piste><piste libelle='2'/><piste libelle='3'>" + seg
+            + "</piste></corps>",
+        // Elements in the wrong places, skipped whole.
+        "<corps><autre><piste libelle='no'>" + seg + "</piste></autre>" + seg + "<piste libelle='yes'><x>" + seg
+            + "</x><!-- c -->text" + seg + "<piste libelle='inner'/></piste></corps>",
+        // Damage: unclosed at the end, mismatched end tags, a stray end tag.
+        "<corps><piste libelle='1'>" + seg + "<segment debut='5' fin='6'><contenu titre='cut'",
+        "<corps><piste libelle='1'>" + seg + "<segment debut='7'></piste>" + seg + "</segment><piste libelle='2'>"
+            + seg + "</corps>",
+        "<corps><piste libelle='1'></x>" + seg + "</piste></segment><piste libelle='2'>" + seg + "</piste></corps>",
+        // A segment whose content comes after an unclosed child.
+        "<corps><piste libelle='1'><segment debut='1' fin='2'><y><contenu titre='inside'/></segment></piste></corps>",
+    };
+    for (const auto& content : documents) {
+        CTimeline loaded;
+        RecordingPrompt prompt;
+        loaded.SetUserPrompt(&prompt);
+        loaded.LoadFile(Write("streamed.xml", content));
+        EXPECT_EQ(Describe(loaded.m_tracks), DescribeWholeDocument(content)) << content;
     }
 }
