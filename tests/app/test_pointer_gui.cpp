@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -217,4 +218,26 @@ TEST_F(PointerGui, ItemChosenFromTheTrackMenuReachesTheCommandHandlerOnce)
     QTest::qWait(400);
     EXPECT_EQ(m_commands, std::vector<int>{32771});
     EXPECT_EQ(OpenMenu(), nullptr);
+}
+
+TEST_F(PointerGui, NothingHappensWhileABoxIsInFront)
+{
+    m_dialogCloser.stop();
+    m_window->ReportError("Erreur de test.");
+    auto* box = m_window->findChild<QMessageBox*>(CAnnotatorDlg::kErrorBoxName);
+    ASSERT_NE(box, nullptr);
+    box->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(box));
+
+    ASSERT_TRUE(MoveTo(Timeline(465, 40)));
+    ASSERT_TRUE(Xdo({"mousedown", "3"}));
+    // Long enough for several ticks to see the press, if they looked.
+    QTest::qWait(300);
+    ASSERT_TRUE(Xdo({"mouseup", "3"}));
+    EXPECT_EQ(m_window->m_timeline.m_selectedTrack, 0);
+    EXPECT_EQ(m_window->m_movie.GetTime(), 0);
+    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_IDLE);
+    EXPECT_EQ(OpenMenu(), nullptr);
+    box->close();
+    m_dialogCloser.start(50);
 }
