@@ -189,7 +189,6 @@ TEST_F(Editing, CommandsOnNoTrackOrNoSegmentOpenNothing)
     Timeline().m_selectedTrack = 0;
     Timeline().m_currentSegment = nullptr;
     m_window->OnEditSegment();
-    QTest::qWait(50);
     EXPECT_FALSE(opened);
     EXPECT_EQ(Timeline().Revision(), revision);
     EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "B", "C"}));
@@ -384,7 +383,7 @@ TEST_F(Editing, MarkButtonsCutASegmentOutOfThePlayingVideo)
     EXPECT_EQ(TrackAt(1)->GetSegments().size(), 2u);
     EXPECT_EQ(TrackAt(1)->GetSegments()[1]->m_start, start);
     EXPECT_EQ(TrackAt(2)->GetSegments().size(), 1u);
-    QTest::qWait(200);
+    ASSERT_TRUE(WaitForTime(440.0)); // a few frames drawn since the last cut
     SaveScreen("editing-cuts.png");
 
     // The segment dialog over the running video, for the picture too.
@@ -393,7 +392,8 @@ TEST_F(Editing, MarkButtonsCutASegmentOutOfThePlayingVideo)
     Timeline().m_currentSegment = segments[0].get();
     ModalScript script;
     script.On<CSegmentDlg>([this](CSegmentDlg& dialog) {
-        QTest::qWait(300);
+        // The video runs on under the dialog.
+        EXPECT_TRUE(WaitForTime(Timeline().m_currentTime + 20.0));
         SaveScreen("editing-segment-dialog.png");
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
