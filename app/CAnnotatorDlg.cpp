@@ -44,6 +44,7 @@ CAnnotatorDlg::CAnnotatorDlg(QWidget* parent)
 {
     BuildControls();
     ConnectHandlers();
+    ConnectCompanion();
     m_timeline.SetUserPrompt(this);
     // The timeline owns its renderer, which lives in the timeline library:
     // the model only knows the interface, so it stays free of OpenGL.

@@ -176,4 +176,7 @@ private:
     QPointer<QMenu> m_pointerMenu; // a Qt child, deleted once hidden
 
     // Companion video's state.
+    // The companion's files open after the tick has gone on: their failures
+    // reach the error box from the player.
+    void ConnectCompanion();
 };

@@ -13,6 +13,12 @@ void CAnnotatorDlg::OnChooseAnnotationFolder()
     dialog.exec();
 }
 
+void CAnnotatorDlg::ConnectCompanion()
+{
+    connect(m_companionPlayer, &CQTControl::SourceFailed, this,
+            [this](const QString& text) { ReportError(text.toStdString()); });
+}
+
 void CAnnotatorDlg::UpdateCompanionVideo()
 {
     ControlCompanionPlayer player(*m_companionPlayer);

@@ -9,5 +9,6 @@ CQTMoviePtr ControlCompanionPlayer::GetMovie()
 
 void ControlCompanionPlayer::SetSource(const std::string& path)
 {
-    m_control.SetSource(path);
+    // Opening a file takes longer than a tick: the tick must not wait for it.
+    m_control.StartSource(path);
 }

@@ -4,7 +4,8 @@
 
 class CQTControl;
 
-// The companion switch's view of a real player control.
+// The companion switch's view of a real player control. Files open in the
+// background; the control reports a file that fails through SourceFailed.
 class ControlCompanionPlayer : public CompanionPlayer {
 public:
     // `control` is not owned and must outlive this object.

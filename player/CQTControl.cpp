@@ -27,11 +27,24 @@ CQTControl::CQTControl(QWidget* parent)
     connect(m_transport, &CTransportBar::seekRequested, &engine, &MpvEngine::Seek);
     connect(m_transport, &CTransportBar::muteRequested, &engine, &MpvEngine::SetMuted);
     connect(&engine, &MpvEngine::StateChanged, this, &CQTControl::RefreshTransport);
+    connect(&engine, &MpvEngine::LoadFailed, this, &CQTControl::SourceFailed);
 }
 
 CQTControl::~CQTControl() = default;
 
 void CQTControl::SetSource(const std::string& path)
+{
+    PrepareSurface(path);
+    m_session.SetSource(path);
+}
+
+void CQTControl::StartSource(const std::string& path)
+{
+    PrepareSurface(path);
+    m_session.StartSource(path);
+}
+
+void CQTControl::PrepareSurface(const std::string& path)
 {
     // mpv plays without a picture a file loaded before its render context
     // exists; a control not shown yet gets its GL context this way.
@@ -39,7 +52,6 @@ void CQTControl::SetSource(const std::string& path)
         m_surface->grabFramebuffer();
     if (!path.empty() && !m_surface->HasRenderContext())
         throw PlayerError("Impossible d'ouvrir la vidéo : " + path + " (affichage OpenGL indisponible)");
-    m_session.SetSource(path);
 }
 
 void CQTControl::keyPressEvent(QKeyEvent* event)

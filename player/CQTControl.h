@@ -25,6 +25,10 @@ public:
     // PlayerError, with a French text naming the file, when it cannot be
     // played; the control is then empty and stays usable.
     void SetSource(const std::string& path);
+    // Like SetSource, but returns as soon as the file is asked for, so that
+    // the caller's loop goes on while it opens: a missing file throws at
+    // once, any other failure comes once through SourceFailed.
+    void StartSource(const std::string& path);
     // None while empty.
     CQTMoviePtr GetMovie() const { return m_session.GetMovie(); }
 
@@ -32,11 +36,15 @@ public:
     CVideoSurface& Surface() { return *m_surface; }
     CTransportBar& TransportBar() { return *m_transport; }
 
+signals:
+    void SourceFailed(const QString& text);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void RefreshTransport();
+    void PrepareSurface(const std::string& path);
 
     PlayerSession m_session;
     // Goes before the session: its render context must be freed first.

@@ -10,12 +10,15 @@
 #include <optional>
 #include <system_error>
 
+#include <QTimer>
+
 #include <mpv/client.h>
 
 namespace {
 
 enum ObservedProperty : uint64_t { kTimePos = 1, kPause, kMute, kEndReached, kDuration };
-enum ReplyKind : uint64_t { kSeekReply = 1, kLoadReply = 2 };
+// The facts asked of a file opened in the background take four tags from kFactsReply on.
+enum ReplyKind : uint64_t { kSeekReply = 1, kLoadReply = 2, kFactsReply = 8 };
 
 std::mutex& AudioOutputMutex()
 {
@@ -135,6 +138,32 @@ void MpvEngine::Load(const std::string& path)
         Unload();
         return;
     }
+    SendLoad(path);
+    WaitForLoad(path);
+    if (const auto error = TakeOpenedFile(path, FileFacts::Read(m_mpv)))
+        FailLoad(*error);
+    emit StateChanged();
+}
+
+void MpvEngine::LoadInBackground(const std::string& path)
+{
+    if (path.empty()) {
+        Unload();
+        return;
+    }
+    SendLoad(path);
+    m_opening.emplace();
+    m_openingPath = path;
+    const uint32_t generation = m_generation;
+    QTimer::singleShot(kLoadTimeoutMs, this, [this, generation] {
+        if (m_opening && m_generation == generation)
+            FailOpening(PlayerError::TooSlow(m_openingPath));
+    });
+    emit StateChanged();
+}
+
+void MpvEngine::SendLoad(const std::string& path)
+{
     ForgetFile();
     if (m_shutDown)
         FailLoad(PlayerError::CannotOpen(path));
@@ -157,74 +186,75 @@ void MpvEngine::Load(const std::string& path)
     ++m_generation;
     if (mpv_command_async(m_mpv, ReplyId(kLoadReply), command) < 0)
         FailLoad(PlayerError::CannotOpen(path));
-    WaitForLoad(path);
-    CheckPlayable(path);
-    emit StateChanged();
 }
 
 void MpvEngine::WaitForLoad(const std::string& path)
 {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(kLoadTimeoutMs);
-    std::optional<int64_t> entry;
-    int64_t lastStarted = -1;
+    LoadWatch watch;
     for (;;) {
         const std::chrono::duration<double> left = deadline - Clock::now();
         if (left.count() <= 0.0)
             FailLoad(PlayerError::TooSlow(path));
         const mpv_event* event = mpv_wait_event(m_mpv, left.count());
-        switch (event->event_id) {
-        case MPV_EVENT_SHUTDOWN:
-            HandleEvent(*event);
-            FailLoad(PlayerError::CannotOpen(path));
-        case MPV_EVENT_COMMAND_REPLY:
-            if (event->reply_userdata != ReplyId(kLoadReply))
-                break;
-            if (event->error < 0)
-                FailLoad(PlayerError::CannotOpen(path));
-            entry = MapInt(static_cast<const mpv_event_command*>(event->data)->result, "playlist_entry_id");
-            continue;
-        case MPV_EVENT_START_FILE:
-            lastStarted = static_cast<const mpv_event_start_file*>(event->data)->playlist_entry_id;
-            continue;
-        case MPV_EVENT_FILE_LOADED:
-            if (entry && lastStarted == *entry) {
-                m_entry = *entry;
-                return;
-            }
-            continue;
-        case MPV_EVENT_END_FILE: {
-            const auto* end = static_cast<const mpv_event_end_file*>(event->data);
-            if (!entry || end->playlist_entry_id != *entry)
-                break;
-            if (end->error == MPV_ERROR_UNKNOWN_FORMAT)
-                FailLoad(PlayerError::NotAVideo(path));
-            FailLoad(PlayerError::CannotOpen(path));
-        }
-        default:
-            break;
-        }
+        watch.Follow(*event, ReplyId(kLoadReply));
         HandleEvent(*event);
+        switch (watch.GetState()) {
+        case LoadWatch::State::Waiting:
+            break;
+        case LoadWatch::State::Opened:
+            m_entry = watch.Entry();
+            return;
+        case LoadWatch::State::Failed:
+            FailLoad(watch.NotMedia() ? PlayerError::NotAVideo(path) : PlayerError::CannotOpen(path));
+        }
     }
 }
 
-void MpvEngine::CheckPlayable(const std::string& path)
+void MpvEngine::FollowOpening(const mpv_event& event)
 {
-    double duration = 0.0;
-    mpv_get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &duration);
-    int image = 0;
-    mpv_get_property(m_mpv, "current-tracks/video/image", MPV_FORMAT_FLAG, &image);
-    int64_t videoTrack = 0;
-    const bool hasVideo = mpv_get_property(m_mpv, "vid", MPV_FORMAT_INT64, &videoTrack) >= 0 && videoTrack > 0;
-    // A still picture or a sound file is not something to annotate along time.
-    if (!hasVideo || image != 0 || !(duration > 0.0))
-        FailLoad(PlayerError::NotAVideo(path));
-    double fps = 0.0;
-    mpv_get_property(m_mpv, "container-fps", MPV_FORMAT_DOUBLE, &fps);
+    if (m_openingFacts) {
+        if (event.event_id == MPV_EVENT_END_FILE
+            && static_cast<const mpv_event_end_file*>(event.data)->playlist_entry_id == m_opening->Entry()) {
+            FailOpening(PlayerError::CannotOpen(m_openingPath));
+            return;
+        }
+        if (!m_openingFacts->Take(event) || !m_openingFacts->IsComplete())
+            return;
+        const FileFacts facts = m_openingFacts->Facts();
+        m_entry = m_opening->Entry();
+        m_opening.reset();
+        m_openingFacts.reset();
+        if (const auto error = TakeOpenedFile(m_openingPath, facts))
+            FailOpening(*error);
+        return;
+    }
+    m_opening->Follow(event, ReplyId(kLoadReply));
+    switch (m_opening->GetState()) {
+    case LoadWatch::State::Waiting:
+        return;
+    case LoadWatch::State::Opened:
+        m_openingFacts.emplace();
+        m_openingFacts->Send(m_mpv, ReplyId(kFactsReply));
+        if (m_openingFacts->IsComplete())
+            FollowOpening(event);
+        return;
+    case LoadWatch::State::Failed:
+        FailOpening(m_opening->NotMedia() ? PlayerError::NotAVideo(m_openingPath)
+                                          : PlayerError::CannotOpen(m_openingPath));
+        return;
+    }
+}
 
-    m_videoTrack = videoTrack;
+std::optional<PlayerError> MpvEngine::TakeOpenedFile(const std::string& path, const FileFacts& facts)
+{
+    if (!facts.IsVideo())
+        return PlayerError::NotAVideo(path);
+    m_videoTrack = facts.videoTrack;
     m_loaded = true;
-    m_clock.StartFile(PlaybackClock::ToMilliseconds(duration), fps);
+    m_clock.StartFile(PlaybackClock::ToMilliseconds(facts.duration), facts.fps);
+    return std::nullopt;
 }
 
 void MpvEngine::FailLoad(const PlayerError& error)
@@ -235,9 +265,19 @@ void MpvEngine::FailLoad(const PlayerError& error)
     throw error;
 }
 
+void MpvEngine::FailOpening(const PlayerError& error)
+{
+    m_opening.reset();
+    m_entry = 0;
+    Stop();
+    emit StateChanged();
+    emit LoadFailed(QString::fromStdString(error.what()));
+}
+
 void MpvEngine::Unload()
 {
-    const bool wasLoaded = m_loaded;
+    // A file still opening is stopped too, or it would show up after all.
+    const bool wasLoaded = m_loaded || m_opening;
     ForgetFile();
     if (!wasLoaded)
         return;
@@ -247,6 +287,8 @@ void MpvEngine::Unload()
 
 void MpvEngine::ForgetFile()
 {
+    m_opening.reset();
+    m_openingFacts.reset();
     m_loaded = false;
     m_entry = 0;
     m_clock.Reset();
@@ -343,6 +385,10 @@ void MpvEngine::DrainEvents()
         const mpv_event* event = mpv_wait_event(m_mpv, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
+        if (m_opening) {
+            FollowOpening(*event);
+            changed = true;
+        }
         changed = HandleEvent(*event) || changed;
         // A core that has shut down repeats that event for ever.
         if (m_shutDown)

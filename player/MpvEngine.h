@@ -2,11 +2,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include <QImage>
 #include <QObject>
 
+#include "FileFacts.h"
+#include "LoadWatch.h"
 #include "PlaybackClock.h"
 #include "PlayerError.h"
 
@@ -37,8 +40,14 @@ public:
     // Replaces the file; throws PlayerError (naming `path`) when it cannot be
     // played, leaving the engine empty. "" unloads.
     void Load(const std::string& path);
+    // Like Load, but returns as soon as the file is asked for, so that the
+    // caller's loop goes on while it opens. A file that is not there throws
+    // at once; any later failure is emitted once through LoadFailed, and the
+    // engine is then empty. A later load or unload drops this one silently.
+    void LoadInBackground(const std::string& path);
     void Unload();
     bool IsLoaded() const { return m_loaded; }
+    bool IsOpening() const { return m_opening.has_value(); }
 
     int32_t Duration() const { return m_clock.Duration(); }
     // Cheap: read from what the engine last reported.
@@ -76,14 +85,21 @@ public:
 signals:
     // Load state, time, pause, mute or end state may have changed.
     void StateChanged();
+    // A file asked for with LoadInBackground could not be played; the text
+    // is the one Load would have thrown.
+    void LoadFailed(const QString& text);
 
 private:
     static void OnWakeup(void* self);
     void Configure(Output output);
     void Observe();
+    void SendLoad(const std::string& path);
     void WaitForLoad(const std::string& path);
-    void CheckPlayable(const std::string& path);
+    void FollowOpening(const mpv_event& event);
+    // Empty when the file opened is playable; the engine then holds it.
+    std::optional<PlayerError> TakeOpenedFile(const std::string& path, const FileFacts& facts);
     [[noreturn]] void FailLoad(const PlayerError& error);
+    void FailOpening(const PlayerError& error);
     void ForgetFile();
     void Stop();
     bool HandleEvent(const mpv_event& event);
@@ -99,6 +115,11 @@ private:
     // Bumped per load so that replies meant for an earlier file are ignored.
     uint32_t m_generation = 0;
     bool m_shutDown = false;
+    // The background load under way: its file, then the facts asked of it
+    // once the core has opened it.
+    std::optional<LoadWatch> m_opening;
+    std::string m_openingPath;
+    std::optional<FileFactsRequest> m_openingFacts;
     bool m_paused = true;
     bool m_muted = false;
     int32_t m_volume = 100;

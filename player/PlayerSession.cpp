@@ -17,6 +17,16 @@ void PlayerSession::SetSource(const std::string& path)
     m_movie = std::make_shared<CQTMovie>(m_engine.get());
 }
 
+void PlayerSession::StartSource(const std::string& path)
+{
+    ReleaseMovie();
+    m_engine->LoadInBackground(path);
+    if (path.empty())
+        return;
+    m_source = path;
+    m_movie = std::make_shared<CQTMovie>(m_engine.get());
+}
+
 void PlayerSession::ReleaseMovie()
 {
     if (m_movie)

@@ -19,6 +19,9 @@ public:
     // Throws PlayerError when the file cannot be played; the session is then
     // empty. "" unloads.
     void SetSource(const std::string& path);
+    // The same without waiting for the file to open (see
+    // MpvEngine::LoadInBackground); the movie object is handed out at once.
+    void StartSource(const std::string& path);
     // None while empty.
     CQTMoviePtr GetMovie() const { return m_movie; }
     const std::string& Source() const { return m_source; }

@@ -1,0 +1,214 @@
+#include <fstream>
+#include <string>
+
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "LoadWatch.h"
+#include "PlayerError.h"
+#include "PlayerSession.h"
+#include "TestVideo.h"
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+std::string Clip()
+{
+    static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "background-clip.mov", 2.0, 160, 120);
+    return path;
+}
+
+std::string Other()
+{
+    static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "background-other.mp4", 3.0, 160, 120);
+    return path;
+}
+
+std::string WriteFile(const std::string& name, const std::string& content)
+{
+    const std::string path = std::string(QUILL_TEST_DATA_DIR) + "/" + name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
+
+std::string Text() { return WriteFile("background-notes.mov", "ceci n'est pas une vidéo\n"); }
+std::string Empty() { return WriteFile("background-empty.mov", ""); }
+std::string Sound() { return MakeTestAudio(QUILL_TEST_DATA_DIR, "background-sound.m4a", 1.0); }
+
+std::string Picture()
+{
+    const std::string path = std::string(QUILL_TEST_DATA_DIR) + "/background-still.png";
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    image.save(QString::fromStdString(path));
+    return path;
+}
+
+class Background : public testing::Test {
+protected:
+    MpvEngine& Engine() { return m_session.Engine(); }
+
+    PlayerSession m_session{MpvEngine::Output::Headless};
+    QSignalSpy m_failures{&m_session.Engine(), &MpvEngine::LoadFailed};
+};
+
+} // namespace
+
+TEST_F(Background, ReturnsBeforeTheFileIsOpenThenShowsItsFirstFrame)
+{
+    m_session.StartSource(Clip());
+    EXPECT_TRUE(Engine().IsOpening());
+    EXPECT_FALSE(Engine().IsLoaded());
+    ASSERT_NE(m_session.GetMovie(), nullptr);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Engine().IsLoaded(); }, kWaitMs));
+    EXPECT_FALSE(Engine().IsOpening());
+    EXPECT_NEAR(m_session.GetMovie()->GetDuration(), 2000, 25);
+    const QImage frame = Engine().GrabVideoFrame();
+    EXPECT_EQ(ReadFrameNumber(frame, frame.rect(), 160), 0);
+    m_session.GetMovie()->SetTime(1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        const QImage shown = Engine().GrabVideoFrame();
+        return !Engine().SeekInFlight() && ReadFrameNumber(shown, shown.rect(), 160) == 25;
+    }, kWaitMs));
+    EXPECT_EQ(m_failures.count(), 0);
+}
+
+TEST_F(Background, MissingFileThrowsAtOnceAndNothingFollows)
+{
+    const std::string path = std::string(QUILL_TEST_DATA_DIR) + "/no-such-annotation.mov";
+    EXPECT_THROW(m_session.StartSource(path), PlayerError);
+    EXPECT_FALSE(Engine().IsOpening());
+    EXPECT_EQ(m_session.GetMovie(), nullptr);
+    // The engine stays usable, and no late report comes for the missing file.
+    m_session.SetSource(Clip());
+    EXPECT_TRUE(Engine().IsLoaded());
+    EXPECT_EQ(m_failures.count(), 0);
+}
+
+struct BadFile {
+    const char* label;
+    std::string (*make)();
+};
+
+class UnplayableInBackground : public testing::TestWithParam<BadFile> {};
+
+TEST_P(UnplayableInBackground, IsReportedOnceWithTheTextLoadWouldThrow)
+{
+    PlayerSession session(MpvEngine::Output::Headless);
+    QSignalSpy failures(&session.Engine(), &MpvEngine::LoadFailed);
+    const std::string path = GetParam().make();
+    std::string thrown;
+    try {
+        session.SetSource(path);
+    } catch (const PlayerError& error) {
+        thrown = error.what();
+    }
+    ASSERT_FALSE(thrown.empty());
+
+    session.StartSource(path);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failures.count() > 0; }, kWaitMs));
+    EXPECT_EQ(failures.takeFirst().at(0).toString().toStdString(), thrown);
+    EXPECT_FALSE(session.Engine().IsOpening());
+    EXPECT_FALSE(session.Engine().IsLoaded());
+
+    // Once only, and the engine loads the next file as usual.
+    session.SetSource(Clip());
+    EXPECT_TRUE(session.Engine().IsLoaded());
+    EXPECT_EQ(failures.count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnplayableInBackground,
+                         testing::Values(BadFile{"text", &Text}, BadFile{"empty", &Empty}, BadFile{"sound", &Sound},
+                                         BadFile{"picture", &Picture}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(Background, ALaterLoadOrUnloadDropsTheOneOpening)
+{
+    m_session.StartSource(Text());
+    m_session.StartSource(Other());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Engine().IsLoaded(); }, kWaitMs));
+    EXPECT_NEAR(Engine().Duration(), 3000, 25);
+
+    m_session.StartSource(Clip());
+    m_session.SetSource("");
+    EXPECT_FALSE(Engine().IsOpening());
+    // A file loaded afterwards, waiting, lets every event of the dropped one through.
+    m_session.SetSource(Other());
+    EXPECT_NEAR(Engine().Duration(), 3000, 25);
+    m_session.StartSource(Text());
+    m_session.SetSource(Other());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Engine().IsLoaded());
+    EXPECT_NEAR(Engine().Duration(), 3000, 25);
+    EXPECT_EQ(m_failures.count(), 0);
+}
+
+TEST(LoadWatch, OpensOnlyOnItsOwnEntryWhateverTheOrderOfEvents)
+{
+    {
+        LoadWatch watch; // the usual order
+        watch.OnReply(0, 7);
+        watch.OnStartFile(7);
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Waiting);
+        watch.OnFileLoaded();
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
+        EXPECT_EQ(watch.Entry(), 7);
+    }
+    {
+        LoadWatch watch; // the file opens before the reply names it
+        watch.OnStartFile(4);
+        watch.OnFileLoaded();
+        watch.OnStartFile(5);
+        watch.OnFileLoaded();
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Waiting);
+        watch.OnReply(0, 5);
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
+    }
+    {
+        LoadWatch watch; // an earlier file opening and ending is not ours
+        watch.OnReply(0, 9);
+        watch.OnStartFile(8);
+        watch.OnFileLoaded();
+        watch.OnEndFile(8, false);
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Waiting);
+        watch.OnStartFile(9);
+        watch.OnFileLoaded();
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
+        watch.OnEndFile(9, true); // afterwards: no longer a load failure
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
+    }
+}
+
+TEST(LoadWatch, FailsOnItsEntryEndingTheReplyFailingOrTheCoreGoing)
+{
+    {
+        LoadWatch watch;
+        watch.OnStartFile(3);
+        watch.OnEndFile(3, true); // before the reply
+        watch.OnReply(0, 3);
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
+        EXPECT_TRUE(watch.NotMedia());
+    }
+    {
+        LoadWatch watch;
+        watch.OnReply(0, 3);
+        watch.OnEndFile(3, false);
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
+        EXPECT_FALSE(watch.NotMedia());
+    }
+    {
+        LoadWatch watch;
+        watch.OnReply(-1, 0);
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
+    }
+    {
+        LoadWatch watch;
+        watch.OnShutdown();
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
+    }
+}
