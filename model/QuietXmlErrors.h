@@ -1,15 +1,19 @@
 #pragma once
 
+#include <libxml/globals.h>
 #include <libxml/xmlerror.h>
 
 // The program keeps no log: libxml2's complaints about a damaged file would
 // only reach a terminal nobody reads. A recovering parse goes on after a
 // fatal error with part of the file missing, so whether one was seen is
-// kept for the caller. Restores the default handler on exit.
+// kept for the caller. Restores the previous handler on exit.
 class QuietXmlErrors {
 public:
-    QuietXmlErrors() { xmlSetStructuredErrorFunc(this, &QuietXmlErrors::Note); }
-    ~QuietXmlErrors() { xmlSetStructuredErrorFunc(nullptr, nullptr); }
+    QuietXmlErrors() : m_previous(xmlStructuredError), m_previousContext(xmlStructuredErrorContext)
+    {
+        xmlSetStructuredErrorFunc(this, &QuietXmlErrors::Note);
+    }
+    ~QuietXmlErrors() { xmlSetStructuredErrorFunc(m_previousContext, m_previous); }
     QuietXmlErrors(const QuietXmlErrors&) = delete;
     QuietXmlErrors& operator=(const QuietXmlErrors&) = delete;
 
@@ -22,5 +26,7 @@ private:
             static_cast<QuietXmlErrors*>(self)->m_fatal = true;
     }
 
+    xmlStructuredErrorFunc m_previous;
+    void* m_previousContext;
     bool m_fatal = false;
 };
