@@ -332,6 +332,8 @@ TEST_F(SegmentEditing, EditGoesToItsSegmentWhileTheVideoMovesOn)
     script.On<CSegmentDlg>(
         [&](CSegmentDlg& dialog) {
             movedOn = true;
+            // The pointer over the timeline is left alone meanwhile.
+            EXPECT_NE(QApplication::activeWindow(), m_window.get());
             Retype(dialog.TitleEdit(), "Pendant la lecture");
             QTest::keyClick(dialog.TitleEdit(), Qt::Key_Return);
         },
