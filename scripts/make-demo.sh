@@ -7,7 +7,9 @@
 # DIR/demo.xml          three tracks of annotations over demo.mp4
 set -euo pipefail
 dir="${1:?usage: scripts/make-demo.sh DIR}"
-if [ -f "$dir/.complete" ]; then
+# Raised whenever the set changes, so that an older set is made again.
+version=2
+if [ "$(cat "$dir/.complete" 2>/dev/null)" = "$version" ]; then
   exit 0
 fi
 mkdir -p "$dir"
@@ -36,7 +38,7 @@ done
 cat > "$work/demo.xml" <<'EOF'
 <?xml version="1.0" encoding="UTF-8"?>
 <corps>
-  <piste libelle="Élève — déplacements">
+  <piste libelle="Élève : déplacements">
     <segment debut="10000" fin="65000">
       <contenu titre="Entrée en scène" commentaire="L'élève arrive par la gauche, démarche hésitante." video="1"/>
     </segment>
@@ -70,4 +72,4 @@ cat > "$work/demo.xml" <<'EOF'
 EOF
 
 mv "$work"/demo.mp4 "$work"/annotation{1,2,3}.mov "$work"/demo.xml "$dir"/
-touch "$dir/.complete"
+echo "$version" > "$dir/.complete"

@@ -8,7 +8,10 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
 
 bash scripts/deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_BUILD_BENCH=OFF > /dev/null
+# Configured once; the build step itself re-runs CMake when a CMakeLists changes.
+if [ ! -f build/CMakeCache.txt ] || { [ ! -f build/Makefile ] && [ ! -f build/build.ninja ]; }; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_BUILD_BENCH=OFF > /dev/null
+fi
 cmake --build build -j "$(nproc)" --target quillmark
 if [ "$#" -eq 0 ]; then
   demo="$here/build/demo"
