@@ -12,6 +12,11 @@ CFolderDialog::CFolderDialog(std::string& target, QWidget* parent) : QFileDialog
     // Qt's own dialog can carry our label; the desktop's may not.
     setOption(QFileDialog::DontUseNativeDialog, true);
     setLabelText(QFileDialog::Accept, QString::fromUtf8(kConfirmText));
+    // The rest of the window speaks French too, whatever translations Qt finds.
+    setLabelText(QFileDialog::LookIn, QStringLiteral("Regarder dans :"));
+    setLabelText(QFileDialog::FileName, QStringLiteral("Dossier :"));
+    setLabelText(QFileDialog::FileType, QStringLiteral("Type :"));
+    setLabelText(QFileDialog::Reject, QStringLiteral("Annuler"));
     const QString folder = QString::fromStdString(target);
     if (!folder.isEmpty() && QFileInfo(folder).isDir())
         setDirectory(folder);

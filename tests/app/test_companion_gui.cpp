@@ -195,6 +195,7 @@ TEST_F(FolderChooser, TitleAndConfirmLabel)
         QPushButton* confirm = ConfirmButton(dialog);
         ASSERT_NE(confirm, nullptr);
         EXPECT_EQ(confirm->text().toStdString(), "Selectionner");
+        EXPECT_EQ(CancelButton(dialog)->text().toStdString(), "Annuler");
         // Browsing must not bring Qt's own label back.
         ASSERT_TRUE(OpenListedFolder(dialog, m_session));
         EXPECT_EQ(confirm->text().toStdString(), "Selectionner");
