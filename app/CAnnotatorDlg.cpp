@@ -219,10 +219,9 @@ void CAnnotatorDlg::OnTimer()
         m_timeline.m_viewStart = m_timeBar->Model().GetPosition();
         m_timeline.m_trackScroll = m_trackBar->Model().GetPosition();
         // The context is current for the drawing only: the menus and the
-        // players later in the tick have their own.
-        m_view.BeginFrame();
-        m_timeline.Draw();
-        m_view.EndFrame();
+        // players later in the tick have their own. A picture that would be
+        // the one on screen is neither drawn nor presented again.
+        m_view.DrawFrame(m_timeline);
         if (m_timeline.m_currentTime != m_timeline.m_lastTime) {
             DoDataExchange(true);
             m_timeline.GetSegmentText(m_segmentText);

@@ -64,9 +64,20 @@ double CTimelineRenderer::TimeToX(float t)
 {
     if (m_pTimeline == nullptr)
         return kLabelWidth;
-    RaiseSpan();
-    const double width = ViewRect().Width();
-    return (width - kLabelWidth) * (double(t) - m_pTimeline->m_viewStart) / m_pTimeline->m_viewSpan + kLabelWidth;
+    return TimeToX(*m_pTimeline, t);
+}
+
+double CTimelineRenderer::TimeToX(CTimeline& timeline, float t)
+{
+    if (timeline.m_viewSpan < 1)
+        timeline.m_viewSpan = 1;
+    const double width = timeline.m_viewRect.Width();
+    return (width - kLabelWidth) * (double(t) - timeline.m_viewStart) / timeline.m_viewSpan + kLabelWidth;
+}
+
+float CTimelineRenderer::TimeLineX(CTimeline& timeline)
+{
+    return PixelForGL(TimeToX(timeline, TimeForGL(timeline.m_currentTime)));
 }
 
 void CTimelineRenderer::Draw()
@@ -86,7 +97,7 @@ void CTimelineRenderer::Draw()
 
 void CTimelineRenderer::DrawTimeLine()
 {
-    const float x = PixelForGL(TimeToX(TimeForGL(m_pTimeline->m_currentTime)));
+    const float x = TimeLineX(*m_pTimeline);
     SetColour(0.0f, 0.0f, 0.0f);
     glBegin(GL_LINES);
     glVertex2f(x, static_cast<float>(kDepthFactor * (ViewRect().top - ViewRect().bottom)));

@@ -33,6 +33,9 @@ public:
     // x pixel of timeline time t; raises the timeline's span to at least 1
     // first, so that whoever reads it later in the tick never divides by 0.
     double TimeToX(float t);
+    static double TimeToX(CTimeline& timeline, float t);
+    // The x at which the current time's line is drawn, as OpenGL gets it.
+    static float TimeLineX(CTimeline& timeline);
 
     // Skipping what cannot reach the area leaves the picture unchanged; off
     // is the reference the tests compare against.

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "GLSupport.h"
+#include "Timeline.h"
 #include "TimelineSurface.h"
 
 QSurfaceFormat CTimelineView::SurfaceFormat()
@@ -46,6 +47,9 @@ void CTimelineView::BeginFrame()
     const int width = m_rect.Width();
     const int height = m_rect.Height();
     m_frameOpen = m_surface != nullptr && width > 0 && height > 0 && m_surface->MakeCurrent();
+    // Whatever is drawn in this frame, the picture is no longer the one the
+    // skip rule remembers; DrawFrame records its inputs once it is done.
+    m_skip.Forget();
     if (!m_frameOpen) {
         if (QOpenGLContext* stray = QOpenGLContext::currentContext())
             stray->doneCurrent();
@@ -74,6 +78,7 @@ void CTimelineView::EndFrame()
     m_frameOpen = false;
     if (m_surface == nullptr)
         return;
+    m_unpresented = true;
     glFlush();
     m_surface->doneCurrent();
 }
@@ -81,8 +86,27 @@ void CTimelineView::EndFrame()
 void CTimelineView::SwapGLBuffers()
 {
     EndFrame();
-    if (m_surface != nullptr)
-        m_surface->update();
+    if (m_surface == nullptr || !m_unpresented)
+        return;
+    m_unpresented = false;
+    ++m_presented;
+    m_surface->update();
+}
+
+bool CTimelineView::DrawFrame(CTimeline& timeline)
+{
+    const FrameInputs inputs = FrameInputs::Read(timeline, m_surface != nullptr ? m_surface->Generation() : 0);
+    if (!m_skip.NeedsDrawing(inputs))
+        return false;
+    BeginFrame();
+    const bool open = m_frameOpen;
+    timeline.Draw();
+    EndFrame();
+    // A frame that could not be drawn leaves the surface as it was, whatever
+    // that is: the next tick tries again.
+    if (open)
+        m_skip.Drawn(inputs);
+    return open;
 }
 
 QImage CTimelineView::GrabFrame()

@@ -7,9 +7,11 @@
 #include <QRect>
 #include <QSurfaceFormat>
 
+#include "FrameInputs.h"
 #include "TimelineGeometry.h"
 #include "TimelineSurface.h"
 
+class CTimeline;
 class QWidget;
 
 // The OpenGL surface of the timeline, laid over a frame's client area. The
@@ -47,8 +49,16 @@ public:
     // Finishes the frame's drawing and releases the context.
     void EndFrame();
     // Schedules the finished frame for the screen; touches no context. A
-    // frame still open is ended first.
+    // frame still open is ended first. With no frame finished since the last
+    // call there is nothing new to show, and nothing is scheduled.
     void SwapGLBuffers();
+
+    // The tick's drawing step: BeginFrame, the timeline's Draw and EndFrame,
+    // unless the timeline's state would draw the picture already on the
+    // surface. True when a frame was drawn.
+    bool DrawFrame(CTimeline& timeline);
+    // Frames scheduled for the screen so far.
+    uint64_t PresentedFrames() const { return m_presented; }
 
     bool HasSurface() const { return m_surface != nullptr; }
     // The picture last presented or being drawn; null without a surface.
@@ -65,4 +75,7 @@ private:
     // goes first, deleted here otherwise.
     QPointer<TimelineSurface> m_surface;
     bool m_frameOpen = false;
+    bool m_unpresented = false;
+    uint64_t m_presented = 0;
+    FrameSkip m_skip;
 };

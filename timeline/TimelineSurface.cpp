@@ -29,6 +29,12 @@ void TimelineSurface::initializeGL()
     // White until the first frame clears to the background.
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+    ++m_generation;
+}
+
+void TimelineSurface::resizeGL(int, int)
+{
+    ++m_generation;
 }
 
 void TimelineSurface::paintGL()

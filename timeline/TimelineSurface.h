@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include <QOpenGLWidget>
 
 class QWidget;
@@ -16,7 +18,15 @@ public:
     // until the widget has been shown inside a shown window.
     bool MakeCurrent();
 
+    // Changes each time the framebuffer is made anew (first use, resize, new
+    // context) and so no longer holds the last frame.
+    uint64_t Generation() const { return m_generation; }
+
 protected:
     void initializeGL() override;
+    void resizeGL(int width, int height) override;
     void paintGL() override;
+
+private:
+    uint64_t m_generation = 0;
 };

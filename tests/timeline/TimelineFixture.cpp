@@ -94,6 +94,7 @@ Track& TimelineFixture::AddTrack(const std::string& label)
 {
     Track* track = m_timeline.m_tracks.AppendTrack();
     track->SetLabel(label);
+    m_timeline.NoteChange();
     return *track;
 }
 
@@ -105,6 +106,7 @@ Segment& TimelineFixture::AddSegment(Track& track, double start, double end, con
     segment->SetTitle(title);
     Segment& added = *segment;
     track.AppendSegment(std::move(segment));
+    m_timeline.NoteChange();
     return added;
 }
 
