@@ -56,20 +56,31 @@ public:
 
     bool AllAnswered() const { return m_steps.empty(); }
     int Unexpected() const { return m_unexpected; }
+    // What the unexpected dialogs were, for the failure message.
+    const std::string& Seen() const { return m_seen; }
 
 private:
     void Poll()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible() || modal == m_last)
+        if (modal == nullptr || !modal->isVisible())
             return;
+        // A dialog answered before is still the active one for a moment
+        // after the box it opened has closed.
+        for (const QPointer<QWidget>& handled : m_handled)
+            if (handled == modal)
+                return;
         // Only the dialogs of a handler: the window's own failure boxes are
         // left for the test to read.
         if (modal->objectName() == CAnnotatorDlg::kErrorBoxName)
             return;
-        m_last = modal;
+        m_handled.push_back(modal);
         if (m_steps.empty()) {
             ++m_unexpected;
+            m_seen += std::string(modal->metaObject()->className()) + " \"" + modal->windowTitle().toStdString() + "\"";
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                m_seen += ": " + box->text().toStdString();
+            m_seen += "\n";
             if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && box->button(QMessageBox::Cancel))
                 box->button(QMessageBox::Cancel)->click();
             else if (auto* dialog = qobject_cast<QDialog*>(modal))
@@ -84,8 +95,9 @@ private:
 
     std::deque<Step> m_steps;
     QTimer m_poll;
-    QPointer<QWidget> m_last;
+    std::vector<QPointer<QWidget>> m_handled;
     int m_unexpected = 0;
+    std::string m_seen;
 };
 
 // How a file dialog was set up when it opened.
@@ -281,7 +293,7 @@ TEST_F(FileDialogs, AVideoSetsTheTimeRangeFromItsDuration)
     ModalDriver driver({TypeFileName(s_short, &seen)});
     Click(kOpenVideoId);
     EXPECT_TRUE(driver.AllAnswered());
-    EXPECT_EQ(driver.Unexpected(), 0);
+    EXPECT_EQ(driver.Unexpected(), 0) << driver.Seen();
 
     EXPECT_EQ(seen.title, QString("Ouvrir une vidéo"));
     EXPECT_EQ(seen.mode, QFileDialog::AcceptOpen);
@@ -398,7 +410,7 @@ TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
             {TypeFileName(Path("exemple.xml")), AnswerBox(QMessageBox::Yes, &caption, &text)});
         Click(kSaveAnnotationId);
         EXPECT_TRUE(driver.AllAnswered());
-        EXPECT_EQ(driver.Unexpected(), 0);
+        EXPECT_EQ(driver.Unexpected(), 0) << driver.Seen();
     }
     EXPECT_FALSE(m_window->HasUnsavedChanges());
     const std::string saved = Read(Path("exemple.xml"));
@@ -411,7 +423,7 @@ TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
         ModalDriver driver({AnswerBox(QMessageBox::Ok, &caption, &text), TypeFileName(Path("exemple.xml"), &open)});
         Click(kOpenAnnotationId);
         EXPECT_TRUE(driver.AllAnswered());
-        EXPECT_EQ(driver.Unexpected(), 0);
+        EXPECT_EQ(driver.Unexpected(), 0) << driver.Seen();
         EXPECT_EQ(caption, QString("Confirmation"));
     }
     EXPECT_EQ(open.title, QString("Ouverture"));
@@ -421,10 +433,10 @@ TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
     EXPECT_FALSE(m_window->HasUnsavedChanges());
 
     {
-        ModalDriver driver({TypeFileName(Path("copie.xml"))});
+        ModalDriver driver({TypeFileName(Path("copie élève.xml"))});
         Click(kSaveAnnotationId);
     }
-    EXPECT_EQ(Read(Path("copie.xml")), saved);
+    EXPECT_EQ(Read(Path("copie élève.xml")), saved);
 }
 
 TEST_F(FileDialogs, ASaveThatFailsIsReportedAndKeepsTheEarlierFile)
@@ -440,7 +452,7 @@ TEST_F(FileDialogs, ASaveThatFailsIsReportedAndKeepsTheEarlierFile)
     ModalDriver driver(std::move(steps));
     Click(kSaveAnnotationId);
     EXPECT_TRUE(driver.AllAnswered());
-    EXPECT_EQ(driver.Unexpected(), 0);
+    EXPECT_EQ(driver.Unexpected(), 0) << driver.Seen();
     EXPECT_EQ(caption, QString("Confirmation"));
     EXPECT_EQ(text, QString("le fichier n'a pas été enregistré"));
     if (folder.HoldsKeptFile())
@@ -498,7 +510,7 @@ TEST_F(FileDialogs, OkOnTheQuestionCloses)
     ModalDriver driver({AnswerBox(QMessageBox::Ok, &caption, &text)});
     m_window->close();
     EXPECT_TRUE(driver.AllAnswered());
-    EXPECT_EQ(driver.Unexpected(), 0);
+    EXPECT_EQ(driver.Unexpected(), 0) << driver.Seen();
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_CLOSING);
 }
