@@ -18,15 +18,20 @@ public:
     QuietXmlErrors& operator=(const QuietXmlErrors&) = delete;
 
     bool SawFatalError() const { return m_fatal; }
+    // Errors and warnings alike.
+    long ErrorCount() const { return m_count; }
 
 private:
     static void Note(void* self, xmlErrorPtr error)
     {
+        auto* quiet = static_cast<QuietXmlErrors*>(self);
+        ++quiet->m_count;
         if (error != nullptr && error->level == XML_ERR_FATAL)
-            static_cast<QuietXmlErrors*>(self)->m_fatal = true;
+            quiet->m_fatal = true;
     }
 
     xmlStructuredErrorFunc m_previous;
     void* m_previousContext;
     bool m_fatal = false;
+    long m_count = 0;
 };

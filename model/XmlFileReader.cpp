@@ -10,6 +10,7 @@
 
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
+#include <libxml/valid.h>
 
 #include "QuietXmlErrors.h"
 
@@ -30,6 +31,11 @@ constexpr int kParseOptions
 // fit in under 1 MB.
 constexpr int kMaxAttributesPerTag = 256;
 constexpr int kMaxNamespaceDeclarations = 64;
+// libxml2 formats and copies every error it meets, and a file of small
+// faults repeated (an attribute given twice, a control character) holds a
+// hundred thousand of them in 1 MB. Past this many the file is beyond
+// recovery: the rest of it is not read.
+constexpr long kMaxErrors = 1000;
 
 // Follows the bytes as they are read, just closely enough to count the
 // attributes of each start tag (their '=' signs outside quoted values) and
@@ -119,8 +125,10 @@ private:
 struct FileInput {
     int fd = -1;
     StartTagScan scan;
+    const QuietXmlErrors* errors = nullptr;
+    bool givenUp = false; // too many errors
     bool refused = false;
-    bool declaresEntity = false;
+    bool declares = false; // something in the document type
     const XmlElementClosed* elementClosed = nullptr;
     // Per open element: whether the tree builder made a node for it (it does
     // not when memory runs out), so that the node handed on is that element.
@@ -130,6 +138,10 @@ struct FileInput {
 int ReadInput(void* context, char* buffer, int length)
 {
     auto* input = static_cast<FileInput*>(context);
+    if (input->errors->ErrorCount() > kMaxErrors) {
+        input->givenUp = true;
+        return -1;
+    }
     ssize_t count = 0;
     do {
         count = ::read(input->fd, buffer, static_cast<size_t>(length));
@@ -143,25 +155,45 @@ int ReadInput(void* context, char* buffer, int length)
     return static_cast<int>(count);
 }
 
-// The format has no DTD. An entity referred to a few thousand times in one
-// attribute is expanded in full at each reference when the value is read,
-// hundreds of MB from a file of 100 KB: a document that declares one is
-// refused at the declaration, before anything is expanded.
-void RefuseEntity(void* parser)
+// The format has no document type. An entity referred to a few thousand
+// times in one attribute is expanded in full at each reference when the
+// value is read, hundreds of MB from a file of 100 KB; thousands of
+// attribute defaults are checked against every element that they name,
+// minutes of work for a file under 1 MB. A document that declares anything
+// in its document type is refused at the first declaration, before any of
+// that work.
+void RefuseDeclaration(void* parser)
 {
     auto* context = static_cast<xmlParserCtxtPtr>(parser);
-    static_cast<FileInput*>(context->_private)->declaresEntity = true;
+    static_cast<FileInput*>(context->_private)->declares = true;
     xmlStopParser(context);
 }
 
 void OnEntityDecl(void* parser, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*)
 {
-    RefuseEntity(parser);
+    RefuseDeclaration(parser);
 }
 
 void OnUnparsedEntityDecl(void* parser, const xmlChar*, const xmlChar*, const xmlChar*, const xmlChar*)
 {
-    RefuseEntity(parser);
+    RefuseDeclaration(parser);
+}
+
+void OnNotationDecl(void* parser, const xmlChar*, const xmlChar*, const xmlChar*)
+{
+    RefuseDeclaration(parser);
+}
+
+void OnElementDecl(void* parser, const xmlChar*, int, xmlElementContentPtr)
+{
+    RefuseDeclaration(parser);
+}
+
+// The handler owns the list of values.
+void OnAttributeDecl(void* parser, const xmlChar*, const xmlChar*, int, int, const xmlChar*, xmlEnumerationPtr values)
+{
+    xmlFreeEnumeration(values);
+    RefuseDeclaration(parser);
 }
 
 void OnStartElement(void* parser, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
@@ -234,22 +266,26 @@ ParsedXmlFile ReadXmlFile(const std::string& path, const XmlElementClosed& eleme
     xmlParserCtxtPtr parser = xmlNewParserCtxt();
     if (parser == nullptr)
         return result;
+    QuietXmlErrors quiet;
     FileInput input;
     input.fd = file.Get();
+    input.errors = &quiet;
     input.elementClosed = &elementClosed;
     parser->_private = &input;
     parser->sax->entityDecl = OnEntityDecl;
     parser->sax->unparsedEntityDecl = OnUnparsedEntityDecl;
+    parser->sax->notationDecl = OnNotationDecl;
+    parser->sax->elementDecl = OnElementDecl;
+    parser->sax->attributeDecl = OnAttributeDecl;
     parser->sax->startElementNs = OnStartElement;
     parser->sax->endElementNs = OnEndElement;
 
-    QuietXmlErrors quiet;
     XmlDocument doc(xmlCtxtReadIO(parser, ReadInput, nullptr, &input, nullptr, "UTF-8", kParseOptions));
     const bool wellFormed = parser->wellFormed != 0;
     xmlFreeParserCtxt(parser);
-    if (input.refused || input.declaresEntity)
+    if (input.refused || input.declares)
         return result;
-    result.damaged = doc != nullptr && (!wellFormed || quiet.SawFatalError());
+    result.damaged = doc != nullptr && (!wellFormed || quiet.SawFatalError() || input.givenUp);
     result.doc = std::move(doc);
     return result;
 }

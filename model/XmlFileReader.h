@@ -13,8 +13,9 @@ using XmlDocument = std::unique_ptr<xmlDoc, XmlDocumentFree>;
 
 struct ParsedXmlFile {
     // None when the file could not be read, is not recoverable as XML, or
-    // was refused: it declares entities, or holds more attributes in a tag
-    // or more namespace declarations than any annotation file needs.
+    // was refused: it declares something in a document type (entities,
+    // attribute defaults...), or holds more attributes in a tag or more
+    // namespace declarations than any annotation file needs.
     XmlDocument doc;
     // The parser skipped or stopped at damage: the document holds less than
     // the file did, or something else than it said.

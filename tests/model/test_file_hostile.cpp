@@ -178,12 +178,18 @@ TEST_F(FileFormat, DamagedFileWithNothingReadableIsNotOpened)
     }
 }
 
-TEST_F(FileFormat, DocumentsDeclaringEntitiesAreRefused)
+TEST_F(FileFormat, DocumentTypesThatDeclareAnythingAreRefused)
 {
     Write("secret.txt", "secret");
     std::string references;
     for (int i = 0; i < 3000; ++i)
         references += "&e;";
+    std::string defaults;
+    for (int i = 0; i < 20'000; ++i)
+        defaults += " a" + std::to_string(i) + " CDATA 'x'";
+    std::string segments;
+    for (int i = 0; i < 50'000; ++i)
+        segments += "<segment/>";
     const std::vector<std::pair<std::string, std::string>> documents = {
         // About 100 KB that would expand to 300 MB when the label is read.
         {"internal", "<!DOCTYPE corps [<!ENTITY e '" + std::string(100'000, 'a') + "'>]><corps><piste libelle='"
@@ -192,6 +198,10 @@ TEST_F(FileFormat, DocumentsDeclaringEntitiesAreRefused)
                          + "'>]><corps><piste libelle='&e;'/></corps>"},
         {"parameter", "<!DOCTYPE corps [<!ENTITY % p '<!ENTITY e \"x\">'> %p;]><corps><piste libelle='&e;'/></corps>"},
         {"unparsed", "<!DOCTYPE corps [<!NOTATION n SYSTEM 'n'><!ENTITY e SYSTEM 'f' NDATA n>]><corps><piste/></corps>"},
+        // Twenty thousand defaults checked at each of fifty thousand elements.
+        {"attribute defaults", "<!DOCTYPE corps [<!ATTLIST segment" + defaults + ">]><corps><piste>" + segments
+                                   + "</piste></corps>"},
+        {"element", "<!DOCTYPE corps [<!ELEMENT corps ANY>]><corps><piste/></corps>"},
     };
     const Track* sample = m_timeline.m_tracks.GetTrack(0);
     for (const auto& [what, content] : documents) {
@@ -238,6 +248,20 @@ TEST_F(FileFormat, FilesBuiltToStallTheParserAreRefused)
         EXPECT_EQ(m_prompt.texts, (std::vector<std::string>{CTimeline::kLoadFailedText})) << what;
         EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), " ") << what; // the sample, untouched
     }
+
+    // A hundred thousand faults, each one formatted and copied by the
+    // library: what comes before them is read, and the file said damaged.
+    std::string faults;
+    while (faults.size() < 900'000)
+        faults += "<a b='' b=''/>";
+    CTimeline loaded;
+    RecordingPrompt prompt;
+    loaded.SetUserPrompt(&prompt);
+    EXPECT_TRUE(loaded.LoadFile(Write("faults.xml", "<corps><piste libelle='lu'/><piste>" + faults
+                                                         + "</piste><piste libelle='fin'/></corps>")));
+    ASSERT_GE(loaded.m_tracks.GetCount(), 1);
+    EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetLabel(), "lu");
+    EXPECT_EQ(prompt.informed, (std::vector<std::string>{CTimeline::kLoadDamagedText}));
 
     // Quoted values may hold '=' and '>' without being counted; a few
     // namespaces are fine.
