@@ -2,38 +2,41 @@
 
 #include <memory>
 
+#include "SegmentFieldsCommand.h"
+#include "SegmentPlacementCommand.h"
 #include "Timeline.h"
+#include "TrackLabelCommand.h"
+#include "TrackMoveCommand.h"
+#include "TrackPlacementCommand.h"
 
 Track* AnnotationEditor::AddTrack()
 {
-    Track* track = m_timeline.m_tracks.AppendTrack();
-    m_timeline.NoteChange();
-    return track;
+    auto track = std::make_unique<Track>();
+    Track* added = track.get();
+    m_history.push(new TrackPlacementCommand(m_timeline, m_timeline.m_tracks.GetCount(), std::move(track),
+                                             QStringLiteral("Ajouter une piste")));
+    return added;
 }
 
 void AnnotationEditor::DeleteTrack(int position)
 {
-    const int before = m_timeline.m_tracks.GetCount();
-    m_timeline.m_tracks.RemoveTrack(position);
+    if (m_timeline.m_tracks.GetTrack(position) != nullptr)
+        m_history.push(new TrackPlacementCommand(m_timeline, position, QStringLiteral("Supprimer la piste")));
     m_timeline.m_currentSegment = nullptr;
-    if (m_timeline.m_tracks.GetCount() != before)
-        m_timeline.NoteChange();
 }
 
 void AnnotationEditor::MoveTrackUp(int position)
 {
-    const Track* moved = m_timeline.m_tracks.GetTrack(position);
-    m_timeline.m_tracks.MoveTrackUp(position);
-    if (moved != nullptr && m_timeline.m_tracks.GetTrack(position) != moved)
-        m_timeline.NoteChange();
+    if (position < 1 || m_timeline.m_tracks.GetTrack(position) == nullptr)
+        return;
+    m_history.push(new TrackMoveCommand(m_timeline, position - 1, QStringLiteral("Monter la piste")));
 }
 
 void AnnotationEditor::MoveTrackDown(int position)
 {
-    const Track* moved = m_timeline.m_tracks.GetTrack(position);
-    m_timeline.m_tracks.MoveTrackDown(position);
-    if (moved != nullptr && m_timeline.m_tracks.GetTrack(position) != moved)
-        m_timeline.NoteChange();
+    if (m_timeline.m_tracks.GetTrack(position) == nullptr || m_timeline.m_tracks.GetTrack(position + 1) == nullptr)
+        return;
+    m_history.push(new TrackMoveCommand(m_timeline, position, QStringLiteral("Descendre la piste")));
 }
 
 bool AnnotationEditor::SetTrackLabel(Track* track, const std::string& label)
@@ -42,8 +45,7 @@ bool AnnotationEditor::SetTrackLabel(Track* track, const std::string& label)
         return false;
     if (track->GetLabel() == label)
         return true;
-    track->SetLabel(label);
-    m_timeline.NoteChange();
+    m_history.push(new TrackLabelCommand(m_timeline, *track, label, QStringLiteral("Modifier la piste")));
     return true;
 }
 
@@ -61,8 +63,8 @@ Segment* AnnotationEditor::CutSegment(int position)
     auto segment = std::make_unique<Segment>();
     segment->SetBounds(m_timeline.m_markStart, m_timeline.m_currentTime);
     Segment* cut = segment.get();
-    track->AppendSegment(std::move(segment));
-    m_timeline.NoteChange();
+    m_history.push(new SegmentPlacementCommand(m_timeline, *track, track->GetSegments().size(), std::move(segment),
+                                               QStringLiteral("Nouveau segment")));
     return cut;
 }
 
@@ -71,11 +73,15 @@ void AnnotationEditor::DeleteSegment(int position, const Segment* segment)
     Track* track = m_timeline.m_tracks.GetTrack(position);
     if (track == nullptr)
         return;
-    const std::size_t before = track->GetSegments().size();
-    track->RemoveSegment(segment);
+    const SegmentList& segments = track->GetSegments();
+    for (std::size_t index = 0; index < segments.size(); ++index) {
+        if (segments[index].get() != segment)
+            continue;
+        m_history.push(
+            new SegmentPlacementCommand(m_timeline, *track, index, *segment, QStringLiteral("Supprimer le segment")));
+        break;
+    }
     m_timeline.m_currentSegment = nullptr;
-    if (track->GetSegments().size() != before)
-        m_timeline.NoteChange();
 }
 
 bool AnnotationEditor::UpdateSegment(Segment* segment, const SegmentFields& fields)
@@ -90,10 +96,9 @@ bool AnnotationEditor::UpdateSegment(Segment* segment, const SegmentFields& fiel
                       segment->m_title == fields.title && segment->m_comment == fields.comment;
     if (same)
         return true;
-    segment->SetBounds(fields.start, fields.end);
-    segment->SetTitle(fields.title);
-    segment->SetComment(fields.comment);
-    m_timeline.NoteChange();
+    m_history.push(new SegmentFieldsCommand(m_timeline, *segment,
+                                            {fields.title, fields.comment, updated.m_start, updated.m_end},
+                                            QStringLiteral("Modifier le segment")));
     return true;
 }
 

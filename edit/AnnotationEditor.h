@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <QUndoStack>
+
 class CTimeline;
 class Segment;
 class Track;
@@ -15,9 +17,14 @@ struct SegmentFields {
 };
 
 // Every change that the editing commands make to the tracks and segments
-// goes through here, so that whoever must know of a change (the unsaved-work
-// check, an undo history) learns of it in one place. A step that leaves the
-// annotations as they were is no change and is not reported as one.
+// goes through here, as a command of the undo history, so that whoever must
+// know of a change (the drawing, the unsaved-work check) learns of it in one
+// place. A step that leaves the annotations as they were is no change: it is
+// neither reported nor kept in the history.
+//
+// Undo puts back the very tracks and segments that a change took out, in
+// their old places: the history keeps them meanwhile. Whatever an undo or a
+// redo takes out of the lists is no longer the current segment.
 //
 // Tracks and segments are taken by identity: a command that waited on a
 // dialog writes into what it started with, and if that is gone meanwhile,
@@ -55,6 +62,19 @@ public:
     bool HoldsTrack(const Track* track) const;
     bool HoldsSegment(const Segment* segment) const;
 
+    void Undo() { m_history.undo(); }
+    void Redo() { m_history.redo(); }
+    // Its clean state is the saved one; its signals tell the window when to
+    // refresh what it shows of the history.
+    QUndoStack& History() { return m_history; }
+    const QUndoStack& History() const { return m_history; }
+    bool IsModified() const { return !m_history.isClean(); }
+    void MarkSaved() { m_history.setClean(); }
+    // After a load: the commands refer to tracks that are gone. Leaves the
+    // history clean.
+    void ForgetHistory() { m_history.clear(); }
+
 private:
     CTimeline& m_timeline;
+    QUndoStack m_history;
 };

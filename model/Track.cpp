@@ -20,6 +20,29 @@ void Track::RemoveSegment(const Segment* segment)
         m_segments.erase(it);
 }
 
+void Track::InsertSegment(std::size_t index, std::unique_ptr<Segment> segment)
+{
+    if (!segment)
+        return;
+    index = std::min(index, m_segments.size());
+    m_segments.insert(m_segments.begin() + static_cast<std::ptrdiff_t>(index), std::move(segment));
+}
+
+std::unique_ptr<Segment> Track::TakeSegment(const Segment* segment, std::size_t* index)
+{
+    if (segment == nullptr)
+        return nullptr;
+    auto it = std::find_if(m_segments.begin(), m_segments.end(),
+                           [segment](const auto& held) { return held.get() == segment; });
+    if (it == m_segments.end())
+        return nullptr;
+    if (index != nullptr)
+        *index = static_cast<std::size_t>(it - m_segments.begin());
+    auto taken = std::move(*it);
+    m_segments.erase(it);
+    return taken;
+}
+
 Segment* Track::FindSegmentAt(double t) const
 {
     if (!(t > 0))

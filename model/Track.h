@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,11 @@ public:
     void AppendSegment(std::unique_ptr<Segment> segment);
     // Removes and destroys that very segment if this track holds it.
     void RemoveSegment(const Segment* segment);
+    // Puts `segment` at `index` (clamped to the list); a null one is ignored.
+    void InsertSegment(std::size_t index, std::unique_ptr<Segment> segment);
+    // Takes that very segment out of the list without destroying it, telling
+    // where it stood; null when this track does not hold it.
+    std::unique_ptr<Segment> TakeSegment(const Segment* segment, std::size_t* index = nullptr);
     // First segment, in insertion order, whose inclusive bounds hold t; none
     // for t <= 0.
     Segment* FindSegmentAt(double t) const;

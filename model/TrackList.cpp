@@ -1,5 +1,6 @@
 #include "TrackList.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "XmlText.h"
@@ -19,6 +20,23 @@ void TrackList::RemoveTrack(int position)
 {
     if (IsPosition(position))
         m_tracks.erase(m_tracks.begin() + position);
+}
+
+void TrackList::InsertTrack(int position, std::unique_ptr<Track> track)
+{
+    if (!track)
+        return;
+    position = std::clamp(position, 0, GetCount());
+    m_tracks.insert(m_tracks.begin() + position, std::move(track));
+}
+
+std::unique_ptr<Track> TrackList::TakeTrack(int position)
+{
+    if (!IsPosition(position))
+        return nullptr;
+    auto track = std::move(m_tracks[static_cast<size_t>(position)]);
+    m_tracks.erase(m_tracks.begin() + position);
+    return track;
 }
 
 void TrackList::MoveTrackUp(int position)

@@ -26,6 +26,12 @@ public:
     void MoveTrackUp(int position);
     void MoveTrackDown(int position);
     void RemoveAll() { m_tracks.clear(); }
+    // Puts `track` at `position` (clamped to the list), the tracks from there
+    // on moving down one place; a null track is ignored.
+    void InsertTrack(int position, std::unique_ptr<Track> track);
+    // Takes the track at `position` out of the list without destroying it;
+    // null outside the list.
+    std::unique_ptr<Track> TakeTrack(int position);
     // Exchanges the tracks of the two lists.
     void Swap(TrackList& other) { m_tracks.swap(other.m_tracks); }
 
