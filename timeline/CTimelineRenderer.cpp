@@ -90,9 +90,35 @@ void CTimelineRenderer::Draw()
     if (!CanDraw())
         return;
     glTranslatef(0.0f, static_cast<float>(m_pTimeline->m_trackScroll), 0.0f);
-    DrawSegments();
+    if (!CompositeBarsAndTitles())
+        DrawBarsAndTitles();
+    DrawHighlight();
     DrawTimeLine();
     DrawLabels();
+}
+
+bool CTimelineRenderer::CompositeBarsAndTitles()
+{
+    if (!m_layerCache)
+        return false;
+    LayerCache::Key key = LayerCache::Key::FromCurrentState();
+    key.viewStart = m_pTimeline->m_viewStart;
+    key.viewSpan = m_pTimeline->m_viewSpan;
+    key.areaWidth = ViewRect().Width();
+    key.revision = m_pTimeline->Revision();
+    key.culling = m_culling;
+    switch (m_layer.Begin(key)) {
+    case LayerCache::State::Unavailable:
+        return false;
+    case LayerCache::State::Redraw:
+        DrawBarsAndTitles();
+        m_layer.EndRedraw();
+        break;
+    case LayerCache::State::UpToDate:
+        break;
+    }
+    m_layer.Composite();
+    return true;
 }
 
 void CTimelineRenderer::DrawTimeLine()
@@ -124,6 +150,12 @@ void CTimelineRenderer::DrawRow(const Track& track, double rowTop, const FrameCu
 
 void CTimelineRenderer::DrawSegments()
 {
+    DrawBarsAndTitles();
+    DrawHighlight();
+}
+
+void CTimelineRenderer::DrawBarsAndTitles()
+{
     if (!CanDraw())
         return;
     const FrameCulling culling = m_culling ? FrameCulling::FromCurrentTransform() : FrameCulling();
@@ -136,7 +168,12 @@ void CTimelineRenderer::DrawSegments()
         rowTop -= kRowHeight;
     }
     glPopMatrix();
+}
 
+void CTimelineRenderer::DrawHighlight()
+{
+    if (!CanDraw())
+        return;
     glPushMatrix();
     if (const Segment* current = m_pTimeline->m_currentSegment) {
         // On the selected row whatever track holds it: the pointer handling

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CGLFont.h"
+#include "LayerCache.h"
 #include "TimelineGeometry.h"
 #include "TimelineRenderer.h"
 
@@ -40,6 +41,10 @@ public:
     // Skipping what cannot reach the area leaves the picture unchanged; off
     // is the reference the tests compare against.
     void SetCulling(bool enabled) { m_culling = enabled; }
+    // The bars and titles are kept between frames and redrawn only when the
+    // view, the track scroll or the annotations change; off draws them on
+    // every frame, the reference the tests compare against.
+    void SetLayerCache(bool enabled) { m_layerCache = enabled; }
 
     const CGLFont& Font() const { return m_font; }
 
@@ -49,9 +54,17 @@ private:
     const PixelRect& ViewRect() const;
     void RaiseSpan();
     void DrawTimeLine();
+    // The layer under the highlight: every segment's bar and title.
+    void DrawBarsAndTitles();
+    // The current segment, over the selected track's row.
+    void DrawHighlight();
+    // False when the kept layer cannot be had: then draw it directly.
+    bool CompositeBarsAndTitles();
     void DrawRow(const Track& track, double rowTop, const FrameCulling& culling);
 
     CGLFont m_font;
     CTimeline* m_pTimeline = nullptr;
     bool m_culling = true;
+    bool m_layerCache = true;
+    LayerCache m_layer;
 };
