@@ -31,6 +31,8 @@ public:
     void StartSource(const std::string& path);
     // None while empty.
     CQTMoviePtr GetMovie() const { return m_session.GetMovie(); }
+    // The file asked for last; "" while empty.
+    const std::string& Source() const { return m_session.Source(); }
 
     MpvEngine& Engine() { return m_session.Engine(); }
     CVideoSurface& Surface() { return *m_surface; }
