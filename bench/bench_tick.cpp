@@ -2,6 +2,8 @@
 // with 100,000 segments at a 1 % view, against an empty frame of the same
 // window; and the time from process start to the first presented frame. The
 // 100,000 segments are those of the drawing benchmark, ten rows in view.
+// Without a video the time stands still, so after the first tick of a view
+// the tick draws and presents nothing.
 
 #include <clocale>
 #include <cstdio>
@@ -93,11 +95,23 @@ void BM_Tick100kOnePercent(benchmark::State& state)
     }
 }
 
+// Paused at the whole range: a picture the tick would draw again unchanged.
+void BM_Tick100kWholeRangeStill(benchmark::State& state)
+{
+    BenchTimelineData::Fill(g_window->m_timeline);
+    ShowRange(kRange, kRange, 0);
+    for (auto _ : state) {
+        g_window->OnTimer();
+        Present();
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TickSampleData)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Tick100kOnePercent)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Tick100kWholeRangeStill)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
@@ -128,5 +142,7 @@ int main(int argc, char** argv)
     return RunWithRatios(argc, argv,
                          {{"sample-data tick / empty frame", "BM_TickSampleData", "BM_EmptyFrame"},
                           {"100k segments 1% tick / empty frame", "BM_Tick100kOnePercent", "BM_EmptyFrame"},
-                          {"100k segments 1% tick / sample-data tick", "BM_Tick100kOnePercent", "BM_TickSampleData"}});
+                          {"100k segments 1% tick / sample-data tick", "BM_Tick100kOnePercent", "BM_TickSampleData"},
+                          {"100k segments whole range, still, tick / empty frame", "BM_Tick100kWholeRangeStill",
+                           "BM_EmptyFrame"}});
 }

@@ -1,5 +1,8 @@
 // Timeline drawing at scale under llvmpipe: 100 tracks x 1,000 titled
 // segments in a 750 x 244 area, against an empty frame of the same run.
+// Playing moves the time line every frame at a fixed view (the kept layer of
+// bars and titles is copied); scrolling moves the rows every frame (the layer
+// is redrawn); "uncached" draws every layer on every frame.
 
 #include <memory>
 #include <string>
@@ -57,20 +60,47 @@ void BM_EmptyFrame(benchmark::State& state)
         Tick(false);
 }
 
-void Visible(int start, int span, bool culling)
+void Visible(int start, int span, bool culling, bool cache = true)
 {
     g_scene->timeline.m_viewStart = start;
     g_scene->timeline.m_viewSpan = span;
     g_scene->timeline.m_currentTime = start + span / 2.0;
+    g_scene->timeline.m_trackScroll = 0;
     g_scene->renderer->SetCulling(culling);
+    g_scene->renderer->SetLayerCache(cache);
 }
 
+// A still picture; unculled frames also draw every layer, as a reference.
 void BM_View(benchmark::State& state, int start, int span, bool culling)
 {
-    Visible(start, span, culling);
+    Visible(start, span, culling, culling);
     Tick(true); // the first frame of a view pays for llvmpipe's shader compiles
     for (auto _ : state)
         Tick(true);
+}
+
+// The time line crosses the view in 500 frames.
+void BM_Playing(benchmark::State& state, int start, int span, bool cache)
+{
+    Visible(start, span, true, cache);
+    Tick(true);
+    int frame = 0;
+    for (auto _ : state) {
+        g_scene->timeline.m_currentTime = start + span * ((frame++ % 500) / 500.0);
+        Tick(true);
+    }
+}
+
+// The rows move by a pixel each frame.
+void BM_Scrolling(benchmark::State& state, int start, int span)
+{
+    Visible(start, span, true);
+    Tick(true);
+    int frame = 0;
+    for (auto _ : state) {
+        g_scene->timeline.m_trackScroll = ++frame % 50;
+        Tick(true);
+    }
 }
 
 } // namespace
@@ -78,6 +108,13 @@ void BM_View(benchmark::State& state, int start, int span, bool culling)
 BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_View, WholeRange, 0, kRange, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_View, OnePercent, kRange / 2, kRange / 100, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Playing, WholeRange, 0, kRange, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Playing, OnePercent, kRange / 2, kRange / 100, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Playing, WholeRangeUncached, 0, kRange, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK_CAPTURE(BM_Playing, OnePercentUncached, kRange / 2, kRange / 100, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Scrolling, WholeRange, 0, kRange)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK_CAPTURE(BM_View, WholeRangeUnculled, 0, kRange, false)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK_CAPTURE(BM_View, OnePercentUnculled, kRange / 2, kRange / 100, false)
@@ -115,6 +152,12 @@ int main(int argc, char** argv)
 
     return RunWithRatios(argc, argv,
                          {{"whole range / empty frame", "BM_View/WholeRange", "BM_EmptyFrame"},
+                          {"playing, whole range / empty frame", "BM_Playing/WholeRange", "BM_EmptyFrame"},
+                          {"playing, 1 % visible / empty frame", "BM_Playing/OnePercent", "BM_EmptyFrame"},
+                          {"playing uncached, whole range / empty frame", "BM_Playing/WholeRangeUncached", "BM_EmptyFrame"},
+                          {"playing uncached, 1 % visible / empty frame", "BM_Playing/OnePercentUncached",
+                           "BM_EmptyFrame"},
+                          {"scrolling, whole range / empty frame", "BM_Scrolling/WholeRange", "BM_EmptyFrame"},
                           {"1 % visible / empty frame", "BM_View/OnePercent", "BM_EmptyFrame"},
                           {"whole range unculled / empty frame", "BM_View/WholeRangeUnculled", "BM_EmptyFrame"},
                           {"1 % visible unculled / empty frame", "BM_View/OnePercentUnculled", "BM_EmptyFrame"}});
