@@ -45,6 +45,7 @@ CAnnotatorDlg::CAnnotatorDlg(QWidget* parent)
     BuildControls();
     ConnectHandlers();
     ConnectCompanion();
+    ConnectShortcuts();
     m_timeline.SetUserPrompt(this);
     // The timeline owns its renderer, which lives in the timeline library:
     // the model only knows the interface, so it stays free of OpenGL.

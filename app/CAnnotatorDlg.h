@@ -19,6 +19,7 @@
 #include "CommandLine.h"
 #include "FileCommands.h"
 #include "PointerDecision.h"
+#include "Shortcuts.h"
 #include "Timeline.h"
 #include "UserPrompt.h"
 
@@ -75,6 +76,8 @@ public:
     // chosen in the dialogs; the folder as if chosen in the folder chooser.
     void OpenStartFiles(const StartOptions& options);
     bool HasUnsavedChanges() const { return m_files.HasUnsavedChanges(); }
+    // Ctrl+S: into the current annotation file, or through the dialog.
+    void OnSaveToCurrentFile();
 
     // Editing commands (CAnnotatorDlgEditing.cpp).
     void OnMarkStart();
@@ -86,6 +89,13 @@ public:
     void OnMoveTrackDown();
     void OnEditSegment();
     void OnDeleteSegment();
+    // The one way every change to the annotations goes, with its history.
+    AnnotationEditor& Editor() { return m_editor; }
+
+    // Keyboard shortcuts (CAnnotatorDlgShortcuts.cpp).
+    void OnShortcut(ShortcutCommand command);
+    // The caption: the current file and a star for unsaved work.
+    void UpdateCaption();
 
     // Pointer over the timeline (CAnnotatorDlgPointer.cpp).
     void PollPointer();
@@ -160,8 +170,8 @@ private:
     std::map<int, QWidget*> m_controls;
 
     // File commands' state.
-    // After m_timeline, whose revision at start is the saved one.
-    FileCommands m_files{m_timeline, *this,
+    // Given m_editor before it is built: FileCommands only keeps the reference.
+    FileCommands m_files{m_timeline, m_editor, *this,
                          [this](FileDialogKind kind, const QString& title) { return ChooseFile(this, kind, title); }};
 
     // Editing commands' state.
@@ -174,6 +184,9 @@ private:
     void ShowPointerMenu(int menuId, QPoint at);
     void PostMenuCommand(QAction* action);
     QPointer<QMenu> m_pointerMenu; // a Qt child, deleted once hidden
+
+    // Keyboard shortcuts' state.
+    void ConnectShortcuts();
 
     // Companion video's state.
     // The companion's files open after the tick has gone on: their failures

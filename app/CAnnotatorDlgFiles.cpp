@@ -26,11 +26,19 @@ void CAnnotatorDlg::OpenVideo(const std::string& path)
 void CAnnotatorDlg::OnOpenAnnotationFile()
 {
     m_files.OpenAnnotationFile();
+    UpdateCaption();
 }
 
 void CAnnotatorDlg::OnSaveAnnotationFile()
 {
     m_files.SaveAnnotationFile();
+    UpdateCaption();
+}
+
+void CAnnotatorDlg::OnSaveToCurrentFile()
+{
+    m_files.SaveToCurrentFile();
+    UpdateCaption();
 }
 
 void CAnnotatorDlg::OpenStartFiles(const StartOptions& options)
@@ -40,6 +48,7 @@ void CAnnotatorDlg::OpenStartFiles(const StartOptions& options)
         m_annotationFolder = options.folder;
     if (!options.annotations.empty())
         RunGuarded([&] { m_files.LoadAnnotations(options.annotations); }, report);
+    UpdateCaption();
     if (!options.video.empty())
         RunGuarded(
             [&] {

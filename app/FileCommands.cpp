@@ -1,6 +1,9 @@
 #include "FileCommands.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+
+#include "AnnotationEditor.h"
 
 #include "CMovieDriver.h"
 #include "CQTControl.h"
@@ -44,8 +47,16 @@ int32_t LoadVideo(CQTControl& player, CMovieDriver& movie, const std::string& pa
     return movie.GetDuration() / 10;
 }
 
-FileCommands::FileCommands(CTimeline& timeline, UserPrompt& prompt, Chooser chooser)
-    : m_timeline(timeline), m_prompt(prompt), m_chooser(std::move(chooser)), m_savedRevision(timeline.Revision())
+QString WindowCaption(const std::string& currentFile, bool modified)
+{
+    QString caption = QStringLiteral("Quillmark");
+    if (!currentFile.empty())
+        caption = QFileInfo(QString::fromStdString(currentFile)).fileName() + QStringLiteral(" — ") + caption;
+    return modified ? QLatin1Char('*') + caption : caption;
+}
+
+FileCommands::FileCommands(CTimeline& timeline, AnnotationEditor& editor, UserPrompt& prompt, Chooser chooser)
+    : m_timeline(timeline), m_prompt(prompt), m_editor(editor), m_chooser(std::move(chooser))
 {
 }
 
@@ -61,21 +72,38 @@ void FileCommands::OpenAnnotationFile()
 void FileCommands::SaveAnnotationFile()
 {
     const auto path = m_chooser(FileDialogKind::Save, QString::fromUtf8(kSaveTitle));
-    if (!path)
-        return;
-    if (!m_timeline.SaveFile(*path)) {
-        // The previous file is intact; the user must know this one is not.
-        m_prompt.Confirm(kSaveFailedText);
+    if (path)
+        SaveTo(*path);
+}
+
+void FileCommands::SaveToCurrentFile()
+{
+    if (m_currentFile.empty()) {
+        SaveAnnotationFile();
         return;
     }
-    m_savedRevision = m_timeline.Revision();
+    SaveTo(m_currentFile);
+}
+
+bool FileCommands::SaveTo(const std::string& path)
+{
+    if (!m_timeline.SaveFile(path)) {
+        // The previous file is intact; the user must know this one is not.
+        m_prompt.Confirm(kSaveFailedText);
+        return false;
+    }
+    m_editor.MarkSaved();
+    m_currentFile = path;
+    return true;
 }
 
 bool FileCommands::LoadAnnotations(const std::string& path)
 {
     if (!m_timeline.LoadFile(path))
         return false;
-    m_savedRevision = m_timeline.Revision();
+    // The history's commands refer to the tracks the load destroyed.
+    m_editor.ForgetHistory();
+    m_currentFile = path;
     return true;
 }
 
@@ -86,7 +114,7 @@ std::optional<std::string> FileCommands::ChooseVideo() const
 
 bool FileCommands::HasUnsavedChanges() const
 {
-    return m_timeline.Revision() != m_savedRevision;
+    return m_editor.IsModified();
 }
 
 bool FileCommands::MayDiscardChanges()

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class AnnotationEditor;
 class CMovieDriver;
 class CQTControl;
 class CTimeline;
@@ -26,9 +27,15 @@ std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind, const
 // player's error ends this at the failing step.
 int32_t LoadVideo(CQTControl& player, CMovieDriver& movie, const std::string& path);
 
+// The main window's caption, as editors show it: "Quillmark" before any
+// annotation file, "name.xml — Quillmark" once one is loaded or saved, with a
+// leading "*" while there is unsaved work.
+QString WindowCaption(const std::string& currentFile, bool modified);
+
 // The annotation file commands and the guard against losing unsaved work.
 // The annotations count as saved as they stood at construction (the
-// sample), then after every save or load that succeeded.
+// sample), then after every save or load that succeeded: the editor's
+// history keeps that state, so that undoing back to it is no unsaved work.
 class FileCommands {
 public:
     using Chooser = std::function<std::optional<std::string>(FileDialogKind, const QString& title)>;
@@ -39,17 +46,23 @@ public:
     static const char* const kSaveFailedText;
     static const char* const kUnsavedText;
 
-    // `timeline` and `prompt` are not owned and must outlive this object.
-    FileCommands(CTimeline& timeline, UserPrompt& prompt, Chooser chooser);
+    // `timeline`, `editor` and `prompt` are not owned and must outlive this
+    // object; none is used before the first command.
+    FileCommands(CTimeline& timeline, AnnotationEditor& editor, UserPrompt& prompt, Chooser chooser);
 
     // Asks about unsaved work first, then for the file.
     void OpenAnnotationFile();
     void SaveAnnotationFile();
+    // Into the file last loaded or saved, without a dialog; the save dialog
+    // when there is none yet.
+    void SaveToCurrentFile();
     // Loads without a dialog or a question (the command line's file).
     bool LoadAnnotations(const std::string& path);
     std::optional<std::string> ChooseVideo() const;
 
     bool HasUnsavedChanges() const;
+    // The annotation file last loaded or saved; empty before any.
+    const std::string& CurrentFile() const { return m_currentFile; }
     // True when nothing would be lost or the user accepts losing it. While
     // the question is open, a second request is refused without asking again.
     bool MayDiscardChanges();
@@ -57,7 +70,10 @@ public:
 private:
     CTimeline& m_timeline;
     UserPrompt& m_prompt;
+    bool SaveTo(const std::string& path);
+
+    AnnotationEditor& m_editor;
     Chooser m_chooser;
-    uint64_t m_savedRevision;
+    std::string m_currentFile;
     bool m_asking = false;
 };

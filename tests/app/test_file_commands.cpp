@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "AnnotationEditor.h"
 #include "FileCommands.h"
 #include "Timeline.h"
 #include "UserPrompt.h"
@@ -66,7 +67,7 @@ protected:
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
         m_timeline.SetUserPrompt(&m_prompt);
-        m_commands = std::make_unique<FileCommands>(m_timeline, m_prompt, m_chooser.Get());
+        m_commands = std::make_unique<FileCommands>(m_timeline, m_editor, m_prompt, m_chooser.Get());
     }
 
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
@@ -74,20 +75,18 @@ protected:
     // A change as the editing commands make it.
     void Edit()
     {
-        Track* track = m_timeline.m_tracks.AppendTrack();
-        track->SetLabel("Élève — gestes");
-        auto segment = std::make_unique<Segment>();
-        segment->SetBounds(12.3, 45.6);
-        segment->SetTitle("Début « A »");
-        segment->SetComment("commentaire & <balise>");
-        track->AppendSegment(std::move(segment));
-        m_timeline.NoteChange();
+        Track* track = m_editor.AddTrack();
+        m_editor.SetTrackLabel(track, "Élève — gestes");
+        m_timeline.m_selectedTrack = m_timeline.m_tracks.GetCount() - 1;
+        Segment* segment = m_editor.CutSegment(m_timeline.m_selectedTrack);
+        m_editor.UpdateSegment(segment, {"Début « A »", "commentaire & <balise>", 12.3, 45.6});
     }
 
     fs::path m_dir;
     RecordingPrompt m_prompt;
     ScriptedChooser m_chooser;
     CTimeline m_timeline;
+    AnnotationEditor m_editor{m_timeline};
     std::unique_ptr<FileCommands> m_commands;
 };
 
@@ -205,4 +204,68 @@ TEST_F(FileCommandsTest, SaveLoadSaveIsByteForByte)
     EXPECT_NE(edited.find("Élève — gestes"), std::string::npos);
     EXPECT_NE(edited.find("commentaire &amp; &lt;balise&gt;"), std::string::npos);
     EXPECT_TRUE(m_prompt.texts.empty());
+}
+
+TEST_F(FileCommandsTest, SaveGoesToTheCurrentFileOnceThereIsOne)
+{
+    EXPECT_EQ(m_commands->CurrentFile(), "");
+    // None yet: the save dialog, and a cancelled one leaves none.
+    m_commands->SaveToCurrentFile();
+    ASSERT_EQ(m_chooser.asked.size(), 1u);
+    EXPECT_EQ(m_chooser.asked[0].first, FileDialogKind::Save);
+    EXPECT_EQ(m_commands->CurrentFile(), "");
+
+    Edit();
+    m_chooser.answers = {Path("first.xml")};
+    m_commands->SaveToCurrentFile();
+    EXPECT_EQ(m_commands->CurrentFile(), Path("first.xml"));
+    EXPECT_FALSE(m_commands->HasUnsavedChanges());
+
+    // Then no dialog: straight into that file.
+    m_editor.DeleteTrack(0);
+    m_commands->SaveToCurrentFile();
+    EXPECT_EQ(m_chooser.asked.size(), 2u);
+    EXPECT_FALSE(m_commands->HasUnsavedChanges());
+    CTimeline reread;
+    ASSERT_TRUE(reread.LoadFile(Path("first.xml")));
+    EXPECT_EQ(reread.m_tracks.GetCount(), 1);
+
+    // A failed save keeps the file it was meant for, and the unsaved work.
+    Edit();
+    m_chooser.answers = {Path("no-such-folder/x.xml")};
+    m_commands->SaveAnnotationFile();
+    EXPECT_EQ(m_commands->CurrentFile(), Path("first.xml"));
+    EXPECT_TRUE(m_commands->HasUnsavedChanges());
+
+    // A load makes its file the current one; a failed load does not.
+    ASSERT_TRUE(m_commands->LoadAnnotations(Path("first.xml")));
+    EXPECT_FALSE(m_commands->LoadAnnotations(Path("missing.xml")));
+    EXPECT_EQ(m_commands->CurrentFile(), Path("first.xml"));
+}
+
+TEST_F(FileCommandsTest, UndoingPastASaveIsUnsavedWorkAndALoadForgetsTheHistory)
+{
+    Edit();
+    m_chooser.answers = {Path("saved.xml")};
+    m_commands->SaveAnnotationFile();
+    m_editor.Undo();
+    EXPECT_TRUE(m_commands->HasUnsavedChanges());
+    m_prompt.answer = false;
+    EXPECT_FALSE(m_commands->MayDiscardChanges());
+    m_editor.Redo();
+    EXPECT_FALSE(m_commands->HasUnsavedChanges());
+
+    Edit();
+    ASSERT_TRUE(m_commands->LoadAnnotations(Path("saved.xml")));
+    EXPECT_FALSE(m_commands->HasUnsavedChanges());
+    EXPECT_FALSE(m_editor.History().canUndo()) << "its commands refer to tracks the load destroyed";
+    EXPECT_FALSE(m_editor.History().canRedo());
+}
+
+TEST(WindowCaption, NamesTheFileAndStarsUnsavedWork)
+{
+    EXPECT_EQ(WindowCaption("", false), QString("Quillmark"));
+    EXPECT_EQ(WindowCaption("", true), QString("*Quillmark"));
+    EXPECT_EQ(WindowCaption("/tmp/séance 3/nom.xml", false), QString("nom.xml — Quillmark"));
+    EXPECT_EQ(WindowCaption("/tmp/séance 3/nom.xml", true), QString("*nom.xml — Quillmark"));
 }

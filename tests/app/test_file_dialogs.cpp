@@ -262,13 +262,12 @@ protected:
     // A change as the editing commands make it.
     void Edit()
     {
-        Track* track = m_window->m_timeline.m_tracks.AppendTrack();
-        track->SetLabel("Séquence « B »");
-        auto segment = std::make_unique<Segment>();
-        segment->SetBounds(10.0, 20.0);
-        segment->SetTitle("Passe décisive");
-        track->AppendSegment(std::move(segment));
-        m_window->m_timeline.NoteChange();
+        AnnotationEditor& editor = m_window->Editor();
+        Track* track = editor.AddTrack();
+        editor.SetTrackLabel(track, "Séquence « B »");
+        CTimeline& timeline = m_window->m_timeline;
+        timeline.m_selectedTrack = timeline.m_tracks.GetCount() - 1;
+        editor.UpdateSegment(editor.CutSegment(timeline.m_selectedTrack), {"Passe décisive", " ", 10.0, 20.0});
     }
 
     QList<QMessageBox*> ErrorBoxes() const
@@ -416,8 +415,8 @@ TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
     const std::string saved = Read(Path("exemple.xml"));
     EXPECT_NE(saved.find("Séquence « B »"), std::string::npos);
 
-    m_window->m_timeline.m_tracks.RemoveAll();
-    m_window->m_timeline.NoteChange();
+    while (m_window->m_timeline.m_tracks.GetCount() > 0)
+        m_window->Editor().DeleteTrack(0);
     {
         QString caption, text;
         ModalDriver driver({AnswerBox(QMessageBox::Ok, &caption, &text), TypeFileName(Path("exemple.xml"), &open)});
