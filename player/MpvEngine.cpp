@@ -214,20 +214,23 @@ void MpvEngine::WaitForLoad(const std::string& path)
 
 void MpvEngine::FollowOpening(const mpv_event& event)
 {
-    if (m_openingFacts) {
-        if (event.event_id == MPV_EVENT_END_FILE
-            && static_cast<const mpv_event_end_file*>(event.data)->playlist_entry_id == m_opening->Entry()) {
-            FailOpening(PlayerError::CannotOpen(m_openingPath));
-            return;
-        }
-        if (!m_openingFacts->Take(event) || !m_openingFacts->IsComplete())
-            return;
+    // Once every fact asked has come back, the file is the engine's or fails.
+    const auto settle = [this] {
         const FileFacts facts = m_openingFacts->Facts();
         m_entry = m_opening->Entry();
         m_opening.reset();
         m_openingFacts.reset();
         if (const auto error = TakeOpenedFile(m_openingPath, facts))
             FailOpening(*error);
+    };
+    if (m_openingFacts) {
+        if (event.event_id == MPV_EVENT_END_FILE
+            && static_cast<const mpv_event_end_file*>(event.data)->playlist_entry_id == m_opening->Entry()) {
+            FailOpening(PlayerError::CannotOpen(m_openingPath));
+            return;
+        }
+        if (m_openingFacts->Take(event) && m_openingFacts->IsComplete())
+            settle();
         return;
     }
     m_opening->Follow(event, ReplyId(kLoadReply));
@@ -237,8 +240,9 @@ void MpvEngine::FollowOpening(const mpv_event& event)
     case LoadWatch::State::Opened:
         m_openingFacts.emplace();
         m_openingFacts->Send(m_mpv, ReplyId(kFactsReply));
+        // None could be asked (the core is going): nothing will come back.
         if (m_openingFacts->IsComplete())
-            FollowOpening(event);
+            settle();
         return;
     case LoadWatch::State::Failed:
         FailOpening(m_opening->NotMedia() ? PlayerError::NotAVideo(m_openingPath)
