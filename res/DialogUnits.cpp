@@ -1,6 +1,9 @@
 #include "DialogUnits.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -35,4 +38,46 @@ DialogPixelRect DialogRectToPixels(int x, int y, int width, int height, double s
     const int left = DialogUnitsToPixelsX(x, scale);
     const int top = DialogUnitsToPixelsY(y, scale);
     return {left, top, DialogUnitsToPixelsX(x + width, scale) - left, DialogUnitsToPixelsY(y + height, scale) - top};
+}
+
+double FitDialogScale(int width, int height, int availableWidth, int availableHeight, int frameWidth,
+                      int frameHeight, double minimumScale)
+{
+    if (width <= 0 || height <= 0)
+        return minimumScale;
+    const double roomX = kScreenShare * availableWidth - frameWidth;
+    const double roomY = kScreenShare * availableHeight - frameHeight;
+    const auto fits = [&](double scale) {
+        return DialogUnitsToPixelsX(width, scale) <= roomX && DialogUnitsToPixelsY(height, scale) <= roomY;
+    };
+    // A first guess from the unrounded sizes, then the rounded sizes decide.
+    const double guess = std::min(roomX / (width * kDialogBaseUnitX / 4.0), roomY / (height * kDialogBaseUnitY / 8.0));
+    if (!(guess > minimumScale))
+        return minimumScale;
+    double scale = std::floor(guess * 100.0 + 1.0) / 100.0;
+    while (scale > minimumScale && !fits(scale))
+        scale -= 0.01;
+    return std::max(scale, minimumScale);
+}
+
+std::optional<double> ParseScaleOverride(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (text.empty())
+        return std::nullopt;
+    // A decimal comma, as a French user may well type it.
+    std::string number(text);
+    if (const auto comma = number.find(','); comma != std::string::npos)
+        number[comma] = '.';
+    double value = 0.0;
+    const char* end = number.data() + number.size();
+    const auto [stop, error] = std::from_chars(number.data(), end, value, std::chars_format::fixed);
+    if (error != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    if (value < kSmallestScaleOverride || value > kLargestScaleOverride)
+        return std::nullopt;
+    return value;
 }

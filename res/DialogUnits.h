@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 // Dialog units to pixels. The templates' 8-point font has base units of
 // 6 x 13 pixels at 96 DPI: a horizontal unit is a quarter of the base width
 // and a vertical unit an eighth of the base height, both scaled by the
@@ -27,3 +30,23 @@ struct DialogPixelRect {
 };
 
 DialogPixelRect DialogRectToPixels(int x, int y, int width, int height, double scale = 1.0);
+
+// Share of the screen's available width and height a window may take.
+inline constexpr double kScreenShare = 0.9;
+
+// The largest scale, in hundredths, at which a window of `width` x `height`
+// dialog units plus a frame of `frameWidth` x `frameHeight` pixels (which
+// does not scale) fits in kScreenShare of an available area of
+// `availableWidth` x `availableHeight` pixels; never below `minimumScale`,
+// so a small screen keeps the size the layout was made for.
+double FitDialogScale(int width, int height, int availableWidth, int availableHeight, int frameWidth,
+                      int frameHeight, double minimumScale);
+
+// Sizes a user may ask for with QUILLMARK_SCALE, relative to the smallest
+// one the program picks by itself.
+inline constexpr double kSmallestScaleOverride = 0.5;
+inline constexpr double kLargestScaleOverride = 4.0;
+
+// The value of QUILLMARK_SCALE as a number in the range above; nothing when
+// it is not one (empty, not a number, trailing text, out of range).
+std::optional<double> ParseScaleOverride(std::string_view text);

@@ -1,11 +1,15 @@
 #include "TemplateWidgets.h"
 
 #include <algorithm>
+#include <iostream>
+#include <optional>
+#include <string>
 
 #include <QAction>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -164,12 +168,63 @@ QRect DialogUnitsToPixels(int x, int y, int width, int height, double scale)
     return {rect.x, rect.y, rect.width, rect.height};
 }
 
-double DialogScale(const QWidget* widget)
+namespace {
+
+// What a window manager's title bar and borders add to the client area. The
+// frame is unknown until the window is mapped, and the scale is needed
+// before: this is about what the common desktops draw.
+constexpr int kFrameAllowanceX = 16;
+constexpr int kFrameAllowanceY = 48;
+
+const QScreen* ScreenOf(const QWidget* widget)
 {
     const QScreen* screen = widget != nullptr ? widget->screen() : nullptr;
-    if (screen == nullptr || screen->logicalDotsPerInch() <= 0.0)
+    return screen != nullptr ? screen : QGuiApplication::primaryScreen();
+}
+
+double DpiScaleOf(const QScreen* screen)
+{
+    if (screen == nullptr || !(screen->logicalDotsPerInch() > 0.0))
         return 1.0;
     return screen->logicalDotsPerInch() / 96.0;
+}
+
+// QUILLMARK_SCALE, when set to a valid number. An invalid value is reported
+// once, not at every dialog built.
+std::optional<double> ScaleOverride()
+{
+    const QByteArray value = qgetenv("QUILLMARK_SCALE");
+    if (value.trimmed().isEmpty())
+        return std::nullopt;
+    const std::optional<double> scale = ParseScaleOverride(std::string_view(value.constData(), value.size()));
+    static std::string reported;
+    if (!scale && reported != value.toStdString()) {
+        reported = value.toStdString();
+        std::cerr << "Quillmark : QUILLMARK_SCALE=\"" << reported << "\" ignoré, la taille est choisie d'après l'écran "
+                  << "(attendu : un nombre de " << kSmallestScaleOverride << " à " << kLargestScaleOverride << ").\n";
+    }
+    return scale;
+}
+
+} // namespace
+
+double DpiScale(const QWidget* widget)
+{
+    return DpiScaleOf(ScreenOf(widget));
+}
+
+double DialogScale(const QWidget* widget)
+{
+    const QScreen* screen = ScreenOf(widget);
+    const double minimum = DpiScaleOf(screen);
+    if (const std::optional<double> chosen = ScaleOverride())
+        return minimum * *chosen;
+    if (screen == nullptr)
+        return minimum;
+    const QRect available = screen->availableGeometry();
+    const DialogTemplate& main = FindDialogTemplate(kMainDialogId);
+    return FitDialogScale(main.width, main.height, available.width(), available.height(), kFrameAllowanceX,
+                          kFrameAllowanceY, minimum);
 }
 
 void ApplyDialogTemplate(const DialogTemplate& dialog, QDialog* target)
@@ -177,9 +232,12 @@ void ApplyDialogTemplate(const DialogTemplate& dialog, QDialog* target)
     target->setWindowTitle(ToQString(dialog.caption));
     // The template's font is a Windows face; the desktop's own sans-serif at
     // the template's size keeps the metrics the layout was made for.
+    // Points already follow the DPI; the font grows with the rest of the
+    // scale, so that texts keep their proportions to the controls.
+    const double scale = DialogScale(target);
     if (dialog.fontPointSize > 0) {
         QFont font = target->font();
-        font.setPointSize(dialog.fontPointSize);
+        font.setPointSizeF(dialog.fontPointSize * scale / DpiScale(target));
         target->setFont(font);
     }
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
@@ -187,7 +245,6 @@ void ApplyDialogTemplate(const DialogTemplate& dialog, QDialog* target)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     target->setWindowFlags(flags);
     target->setSizeGripEnabled(false);
-    const double scale = DialogScale(target);
     target->setFixedSize(DialogUnitsToPixelsX(dialog.width, scale), DialogUnitsToPixelsY(dialog.height, scale));
 }
 

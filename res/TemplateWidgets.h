@@ -16,10 +16,19 @@ class QWidget;
 
 // Pixel rectangle of a rectangle in dialog units (see DialogUnits.h).
 QRect DialogUnitsToPixels(int x, int y, int width, int height, double scale = 1.0);
-// The dialog-unit scale for a widget: its screen's logical DPI / 96.
+// The dialog-unit scale for a widget, from the screen it is on (the
+// primary one for a widget not placed yet): the largest at which the main
+// window, frame included, fits in 90 % of the screen's available area, never
+// below the screen's logical DPI / 96. Every dialog uses it, so they all keep
+// the main window's proportions. QUILLMARK_SCALE, when it holds a valid
+// number, replaces the fitted size by that many times the DPI's; an invalid
+// value is ignored with a warning on stderr.
 double DialogScale(const QWidget* widget);
+// The screen's logical DPI / 96: the smallest scale DialogScale picks.
+double DpiScale(const QWidget* widget);
 
-// Caption, font size and fixed client size of the template; the window gets
+// Caption, font size and fixed client size of the template, both at the
+// widget's DialogScale; the window gets
 // a title bar with a close box only, and cannot be resized.
 void ApplyDialogTemplate(const DialogTemplate& dialog, QDialog* target);
 

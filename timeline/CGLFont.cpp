@@ -18,6 +18,15 @@ void CGLFont::InitFont()
     EnsureLists();
 }
 
+void CGLFont::SetPixelRatio(double ratio)
+{
+    if (!(ratio > 0.0) || ratio == m_pixelRatio)
+        return;
+    m_pixelRatio = ratio;
+    m_glyphs.reset();
+    m_listContext = nullptr;
+}
+
 bool CGLFont::EnsureLists()
 {
     QOpenGLContext* current = QOpenGLContext::currentContext();
@@ -26,7 +35,7 @@ bool CGLFont::EnsureLists()
     if (m_listContext != nullptr && QOpenGLContext::areSharing(m_listContext, current))
         return true;
     if (!m_glyphs)
-        m_glyphs = std::make_unique<GlyphSet>(GlyphSet::DefaultFont());
+        m_glyphs = std::make_unique<GlyphSet>(GlyphSet::DefaultFont(m_pixelRatio));
 
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

@@ -31,6 +31,12 @@ public:
     // context, or when (x, y) lies outside the drawing area.
     void PrintString(std::string_view text, float x, float y);
 
+    // Device pixels per drawing unit. Glyphs are drawn in device pixels, so
+    // a ratio above 1 (a HiDPI screen) needs them rasterised that much larger
+    // to keep their size against the rows; a change rebuilds the lists.
+    void SetPixelRatio(double ratio);
+    double PixelRatio() const { return m_pixelRatio; }
+
     // Null until the lists were first built.
     const GlyphSet* Glyphs() const { return m_glyphs.get(); }
 
@@ -44,4 +50,5 @@ private:
     // happens when the widget moves to another top-level window.
     QPointer<QOpenGLContext> m_listContext;
     std::string m_codes;
+    double m_pixelRatio = 1.0;
 };

@@ -89,12 +89,26 @@ void CTimelineRenderer::Draw()
     RaiseSpan();
     if (!CanDraw())
         return;
+    MatchFontToViewport();
     glTranslatef(0.0f, static_cast<float>(m_pTimeline->m_trackScroll), 0.0f);
     if (!CompositeBarsAndTitles())
         DrawBarsAndTitles();
     DrawHighlight();
     DrawTimeLine();
     DrawLabels();
+}
+
+void CTimelineRenderer::MatchFontToViewport()
+{
+    // The layout is in pixels of the area and the viewport in the surface's
+    // device pixels; glyphs land in the latter, so they are made to match.
+    const int width = ViewRect().Width();
+    if (width <= 0)
+        return;
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[2] > 0)
+        m_font.SetPixelRatio(static_cast<double>(viewport[2]) / width);
 }
 
 bool CTimelineRenderer::CompositeBarsAndTitles()

@@ -53,6 +53,8 @@ private:
     // The timeline's area, which the pointer mapping reads too.
     const PixelRect& ViewRect() const;
     void RaiseSpan();
+    // Glyphs as many device pixels large as the viewport has per pixel.
+    void MatchFontToViewport();
     void DrawTimeLine();
     // The layer under the highlight: every segment's bar and title.
     void DrawBarsAndTitles();

@@ -58,8 +58,10 @@ void CTimelineView::BeginFrame()
     // Our mapping of "the viewport is the whole window": a frame drawn
     // outside paintGL has to set it itself.
     const qreal ratio = m_surface->devicePixelRatioF();
-    glViewport(0, 0, static_cast<GLsizei>(m_surface->width() * ratio),
-               static_cast<GLsizei>(m_surface->height() * ratio));
+    // Device pixels, rounded as the widget sizes its framebuffer; the
+    // renderer sizes its glyphs from this against the area's pixels.
+    glViewport(0, 0, static_cast<GLsizei>(qRound(m_surface->width() * ratio)),
+               static_cast<GLsizei>(qRound(m_surface->height() * ratio)));
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);

@@ -1,6 +1,7 @@
 #include "GlyphSet.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QChar>
 #include <QFontDatabase>
@@ -23,11 +24,12 @@ bool IsControl(unsigned code) { return code < 0x20 || (code >= 0x7F && code < 0x
 
 } // namespace
 
-QFont GlyphSet::DefaultFont()
+QFont GlyphSet::DefaultFont(double pixelRatio)
 {
-    const auto make = [] {
+    const int pixelSize = std::max(1, static_cast<int>(std::lround(kPixelSize * pixelRatio)));
+    const auto make = [pixelSize] {
         QFont font(QString::fromLatin1(kFamily));
-        font.setPixelSize(kPixelSize);
+        font.setPixelSize(pixelSize);
         font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging));
         font.setHintingPreference(QFont::PreferFullHinting);
         return font;

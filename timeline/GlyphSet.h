@@ -25,8 +25,10 @@ struct Glyph {
 class GlyphSet {
 public:
     // DejaVu Sans at a pixel size whose tallest Latin-1 glyph stays inside a
-    // 25-pixel row when the baseline is 17 pixels below the row's top.
-    static QFont DefaultFont();
+    // 25-pixel row when the baseline is 17 pixels below the row's top, times
+    // `pixelRatio`: on a screen with more device pixels per pixel the glyphs
+    // are drawn in device pixels and grow with them.
+    static QFont DefaultFont(double pixelRatio = 1.0);
 
     explicit GlyphSet(const QFont& font);
 

@@ -12,6 +12,7 @@
 
 #include "AboutDlg.h"
 #include "CAnnotatorDlg.h"
+#include "DialogUnits.h"
 #include "ModelScrollBar.h"
 #include "TemplateWidgets.h"
 #include "Templates.h"
@@ -81,13 +82,13 @@ TEST_F(MainWindow, CaptionFixedSizeAndControlsFollowTheTemplate)
 {
     EXPECT_EQ(m_window->windowTitle(), QString("Quillmark"));
     const DialogTemplate& layout = FindDialogTemplate(102);
-    const double scale = m_window->screen()->logicalDotsPerInch() / 96.0;
+    const double scale = DialogScale(m_window.get());
     const QRect client = DialogUnitsToPixels(0, 0, layout.width, layout.height, scale);
     EXPECT_EQ(m_window->size(), client.size());
     EXPECT_EQ(m_window->minimumSize(), m_window->maximumSize());
     EXPECT_FALSE(m_window->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
-    if (scale == 1.0) {
+    if (scale == 1.0 && DpiScale(m_window.get()) == 1.0) {
         EXPECT_EQ(m_window->size(), QSize(1012, 517));
         EXPECT_EQ(m_window->m_timelineFrame->size(), QSize(750, 244));
     }
@@ -97,6 +98,12 @@ TEST_F(MainWindow, CaptionFixedSizeAndControlsFollowTheTemplate)
         ASSERT_NE(widget, nullptr) << control.id;
         EXPECT_EQ(widget->geometry(), DialogUnitsToPixels(control.x, control.y, control.width, control.height, scale))
             << control.id;
+        // The template's proportions, within a pixel of rounding.
+        const QRect exact = widget->geometry();
+        EXPECT_NEAR(exact.left(), control.x * 1.5 * scale, 1.0) << control.id;
+        EXPECT_NEAR(exact.top(), control.y * 13.0 / 8.0 * scale, 1.0) << control.id;
+        EXPECT_NEAR(exact.width(), control.width * 1.5 * scale, 1.0) << control.id;
+        EXPECT_NEAR(exact.height(), control.height * 13.0 / 8.0 * scale, 1.0) << control.id;
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
             EXPECT_EQ(button->text().toStdString(), control.text);
             EXPECT_FALSE(button->isDefault());
@@ -109,6 +116,32 @@ TEST_F(MainWindow, CaptionFixedSizeAndControlsFollowTheTemplate)
         }
     }
     EXPECT_EQ(m_window->m_openVideoButton->text(), QString("Ouvrir la vidéo annotée"));
+}
+
+TEST_F(MainWindow, FitsTheScreenAtTheLargestScaleThatDoes)
+{
+    const QRect available = m_window->screen()->availableGeometry();
+    const QRect frame = m_window->frameGeometry();
+    EXPECT_LE(frame.width(), 0.9 * available.width());
+    EXPECT_LE(frame.height(), 0.9 * available.height());
+    const double scale = DialogScale(m_window.get());
+    ASSERT_GE(scale, DpiScale(m_window.get()));
+    // One step larger would not fit, or the screen is too small for more
+    // than the layout's own size.
+    const DialogTemplate& layout = FindDialogTemplate(102);
+    if (scale > DpiScale(m_window.get())) {
+        EXPECT_TRUE(DialogUnitsToPixelsX(layout.width, scale + 0.01) > 0.9 * available.width() - 16 ||
+                    DialogUnitsToPixelsY(layout.height, scale + 0.01) > 0.9 * available.height() - 48);
+    }
+    // The timeline's pixel extent is its frame's actual client area.
+    EXPECT_EQ(m_window->m_timeline.m_viewRect.Width(), m_window->m_timelineFrame->width());
+    EXPECT_EQ(m_window->m_timeline.m_viewRect.Height(), m_window->m_timelineFrame->height());
+    // The modal dialogs come out at the same scale.
+    CAboutDlg about(m_window.get());
+    EXPECT_EQ(about.size(), DialogUnitsToPixels(0, 0, 235, 55, scale).size());
+    EXPECT_EQ(m_window->m_trackDlg.size(),
+              DialogUnitsToPixels(0, 0, FindDialogTemplate(kTrackDialogId).width,
+                                  FindDialogTemplate(kTrackDialogId).height, scale).size());
 }
 
 TEST_F(MainWindow, StartsWithTheBarsAndStateOfInitialisation)

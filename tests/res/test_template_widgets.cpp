@@ -1,5 +1,6 @@
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QAction>
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -203,7 +205,8 @@ TEST(TemplateBuilder, DialogGetsCaptionFixedSizeAndNoMinimiseOrMaximise)
         EXPECT_EQ(dialog.windowTitle().toStdString(), layout.caption);
         EXPECT_EQ(dialog.minimumSize(), size) << id;
         EXPECT_EQ(dialog.maximumSize(), size) << id;
-        EXPECT_EQ(dialog.font().pointSize(), 8);
+        // The font grows with the scale beyond the DPI's.
+        EXPECT_NEAR(dialog.font().pointSizeF(), 8.0 * scale / DpiScale(&dialog), 1e-6) << id;
         const Qt::WindowFlags flags = dialog.windowFlags();
         EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint) << id;
         EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint) << id;
@@ -257,3 +260,54 @@ TEST(ApplicationIconTest, IsServedFromTheResourcesAndShownByTheAboutTemplate)
 }
 
 } // namespace
+
+namespace {
+
+// Sets QUILLMARK_SCALE for the scope, and takes it away after.
+class ScopedScaleVariable {
+public:
+    explicit ScopedScaleVariable(const char* value) { qputenv("QUILLMARK_SCALE", value); }
+    ~ScopedScaleVariable() { qunsetenv("QUILLMARK_SCALE"); }
+};
+
+} // namespace
+
+TEST(TemplateBuilder, ScaleFitsTheMainWindowInTheScreenAndTheVariableOverridesIt)
+{
+    QDialog dialog;
+    const double fitted = DialogScale(&dialog);
+    const double minimum = DpiScale(&dialog);
+    EXPECT_GE(fitted, minimum);
+    const QRect available = dialog.screen()->availableGeometry();
+    const DialogTemplate& main = FindDialogTemplate(kMainDialogId);
+    if (fitted > minimum) {
+        EXPECT_LE(DialogUnitsToPixelsX(main.width, fitted), 0.9 * available.width());
+        EXPECT_LE(DialogUnitsToPixelsY(main.height, fitted), 0.9 * available.height());
+    }
+
+    {
+        const ScopedScaleVariable variable("1.5");
+        EXPECT_DOUBLE_EQ(DialogScale(&dialog), 1.5 * minimum);
+        QDialog scaled;
+        ApplyDialogTemplate(main, &scaled);
+        EXPECT_EQ(scaled.minimumSize(),
+                  QSize(DialogUnitsToPixelsX(main.width, 1.5 * minimum), DialogUnitsToPixelsY(main.height, 1.5 * minimum)));
+        EXPECT_DOUBLE_EQ(scaled.font().pointSizeF(), 12.0);
+    }
+    for (const char* invalid : {"grand", "0", "-2", "9", "1.5px"}) {
+        const ScopedScaleVariable variable(invalid);
+        testing::internal::CaptureStderr();
+        EXPECT_DOUBLE_EQ(DialogScale(&dialog), fitted) << invalid;
+        const std::string warning = testing::internal::GetCapturedStderr();
+        EXPECT_NE(warning.find("QUILLMARK_SCALE"), std::string::npos) << invalid;
+        EXPECT_NE(warning.find(invalid), std::string::npos) << warning;
+        // Said once, not at every dialog built.
+        testing::internal::CaptureStderr();
+        DialogScale(&dialog);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << invalid;
+    }
+    const ScopedScaleVariable empty("");
+    testing::internal::CaptureStderr();
+    EXPECT_DOUBLE_EQ(DialogScale(&dialog), fitted);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
