@@ -218,8 +218,15 @@ void OnEndElement(void* parser, const xmlChar* localname, const xmlChar* prefix,
         input->built.pop_back();
     }
     xmlSAX2EndElementNs(parser, localname, prefix, uri);
-    if (element != nullptr && *input->elementClosed)
-        (*input->elementClosed)(element);
+    if (element == nullptr || !*input->elementClosed)
+        return;
+    (*input->elementClosed)(element);
+    // The element may have been released, leaving a text node before it last
+    // under its parent. The tree builder would append the next text to that
+    // node at the length of the last text it made (inside the element), far
+    // past the node's end; 0 makes it measure the node's text instead.
+    context->nodemem = 0;
+    context->nodelen = 0;
 }
 
 // Leaves the file positioned after a UTF-8 byte-order mark, or at its start.
