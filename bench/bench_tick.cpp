@@ -100,18 +100,58 @@ void BM_Tick100kWholeRangeStill(benchmark::State& state)
 {
     BenchTimelineData::Fill(g_window->m_timeline);
     ShowRange(kRange, kRange, 0);
+    g_window->OnTimer();
     for (auto _ : state) {
         g_window->OnTimer();
         Present();
     }
 }
 
+// Ticks whose picture changes while the view stays, as in playback: with no
+// video the time stands still, so the selected row alternates instead,
+// which redraws everything but the bars and titles.
+void TicksWithAChange(benchmark::State& state)
+{
+    int frame = 0;
+    for (auto _ : state) {
+        g_window->m_timeline.m_selectedTrack = 3 + (++frame % 2);
+        g_window->OnTimer();
+        Present();
+    }
+}
+
+void BM_TickSampleDataMoving(benchmark::State& state)
+{
+    ShowRange(100, 100, 0);
+    TicksWithAChange(state);
+    g_window->m_timeline.m_selectedTrack = 0;
+}
+
+void BM_Tick100kOnePercentMoving(benchmark::State& state)
+{
+    BenchTimelineData::Fill(g_window->m_timeline);
+    ShowRange(kRange, kRange / 100, kRange / 2);
+    g_window->OnTimer();
+    TicksWithAChange(state);
+}
+
+void BM_Tick100kWholeRangeMoving(benchmark::State& state)
+{
+    BenchTimelineData::Fill(g_window->m_timeline);
+    ShowRange(kRange, kRange, 0);
+    g_window->OnTimer();
+    TicksWithAChange(state);
+}
+
 } // namespace
 
 BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TickSampleData)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TickSampleDataMoving)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Tick100kOnePercent)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Tick100kWholeRangeStill)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Tick100kOnePercentMoving)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Tick100kWholeRangeMoving)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
@@ -144,5 +184,11 @@ int main(int argc, char** argv)
                           {"100k segments 1% tick / empty frame", "BM_Tick100kOnePercent", "BM_EmptyFrame"},
                           {"100k segments 1% tick / sample-data tick", "BM_Tick100kOnePercent", "BM_TickSampleData"},
                           {"100k segments whole range, still, tick / empty frame", "BM_Tick100kWholeRangeStill",
-                           "BM_EmptyFrame"}});
+                           "BM_EmptyFrame"},
+                          {"sample-data tick, picture changing / empty frame", "BM_TickSampleDataMoving",
+                           "BM_EmptyFrame"},
+                          {"100k segments 1% tick, picture changing / empty frame", "BM_Tick100kOnePercentMoving",
+                           "BM_EmptyFrame"},
+                          {"100k segments whole range tick, picture changing / empty frame",
+                           "BM_Tick100kWholeRangeMoving", "BM_EmptyFrame"}});
 }
