@@ -120,6 +120,8 @@ public:
     // The control built from the window's template for that id, or null.
     QWidget* Control(int id) const;
     bool IsTimerRunning() const { return m_timer.isActive(); }
+    // For tests that run the tick by hand, so the real one cannot run between.
+    void StopTimer() { m_timer.stop(); }
 
     int m_mouseState = MOUSE_IDLE;
     CTrackDlg m_trackDlg;

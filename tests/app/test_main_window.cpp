@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -13,6 +18,7 @@
 #include "AboutDlg.h"
 #include "CAnnotatorDlg.h"
 #include "DialogUnits.h"
+#include "ModalScript.h"
 #include "ModelScrollBar.h"
 #include "TemplateWidgets.h"
 #include "Templates.h"
@@ -61,16 +67,16 @@ protected:
         ASSERT_TRUE(m_window->m_movie.HasMovie());
     }
 
-    // Answers the next modal dialog that opens, recording its class name.
-    static void CloseNextModal(std::string* seen)
+    // The class names of the modal dialogs that `call` opens, each closed as
+    // soon as it shows; one that never closes fails the test after 10 s.
+    static std::vector<std::string> ModalsOpenedBy(const std::function<void()>& call)
     {
-        QTimer::singleShot(50, [seen] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr)
-                return;
-            *seen = modal->metaObject()->className();
-            modal->close();
-        });
+        ModalScript script(10000);
+        script.On<QWidget>([](QWidget& modal) { modal.close(); });
+        call();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(script.TimedOut());
+        return script.Seen();
     }
 
     std::unique_ptr<CAnnotatorDlg> m_window;
@@ -164,6 +170,7 @@ TEST_F(MainWindow, StartsWithTheBarsAndStateOfInitialisation)
 
 TEST_F(MainWindow, TickCopiesBarsAndPlayerTimeIntoTheTimeline)
 {
+    m_window->StopTimer(); // the ticks below are the only ones
     m_window->m_timeBar->Model().SetPage(37);
     m_window->m_timeBar->Model().SetPosition(5);
     m_window->m_trackBar->Model().SetPosition(12);
@@ -182,6 +189,7 @@ TEST_F(MainWindow, TickCopiesBarsAndPlayerTimeIntoTheTimeline)
 
 TEST_F(MainWindow, TimeBarArrowMovesOneStepAndTheNextTickShowsIt)
 {
+    m_window->StopTimer(); // the ticks below are the only ones
     ModelScrollBar* bar = m_window->m_timeBar;
     bar->Model().Set(0, 1000, 200, 300);
     bar->SyncFromModel();
@@ -197,6 +205,7 @@ TEST_F(MainWindow, TimeBarArrowMovesOneStepAndTheNextTickShowsIt)
 
 TEST_F(MainWindow, SegmentTextFollowsTheTimeAndIsLeftAloneWhileItStands)
 {
+    m_window->StopTimer(); // the ticks below are the only ones
     auto* edit = qobject_cast<QPlainTextEdit*>(m_window->Control(1027));
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(edit->isReadOnly());
@@ -219,6 +228,7 @@ TEST_F(MainWindow, SegmentTextFollowsTheTimeAndIsLeftAloneWhileItStands)
 
 TEST_F(MainWindow, AfterCloseNoTickRunsAndBothPlayersAreEmpty)
 {
+    m_window->StopTimer(); // the ticks below are the only ones
     LoadVideo();
     m_window->OnTimer();
     m_window->close();
@@ -247,21 +257,11 @@ TEST_F(MainWindow, EnterAndEscapeDoNotEndTheWindow)
 
 TEST_F(MainWindow, OnlyTheAboutSystemCommandOpensTheAboutBox)
 {
-    std::string seen;
-    CloseNextModal(&seen);
-    m_window->OnSysCommand(0xF010, 0); // move
-    QTest::qWait(120);
-    EXPECT_EQ(seen, "");
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(ModalsOpenedBy([this] { m_window->OnSysCommand(0xF010, 0); }), Names{}); // move
     EXPECT_TRUE(m_window->isVisible());
-
-    CloseNextModal(&seen);
-    m_window->OnSysCommand(16 | 0x7, 0);
-    EXPECT_EQ(seen, "CAboutDlg");
-
-    seen.clear();
-    CloseNextModal(&seen);
-    QTest::keyClick(m_window.get(), Qt::Key_F1);
-    EXPECT_EQ(seen, "CAboutDlg");
+    EXPECT_EQ(ModalsOpenedBy([this] { m_window->OnSysCommand(16 | 0x7, 0); }), Names{"CAboutDlg"});
+    EXPECT_EQ(ModalsOpenedBy([this] { QTest::keyClick(m_window.get(), Qt::Key_F1); }), Names{"CAboutDlg"});
 }
 
 TEST_F(MainWindow, FailuresShowWithoutStoppingTheTickAndAreNotStacked)
@@ -270,7 +270,7 @@ TEST_F(MainWindow, FailuresShowWithoutStoppingTheTickAndAreNotStacked)
     // Returns at once: a box that waited for the user would hang this test.
     m_window->ReportError("Impossible d'ouvrir la vid\xC3\xA9o : /nulle/part.mov");
     m_window->ReportError("Impossible d'ouvrir la vid\xC3\xA9o : /nulle/part.mov");
-    QTest::qWait(100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes().empty() && boxes()[0]->isVisible(); }, 5000));
     ASSERT_EQ(boxes().size(), 1);
     EXPECT_EQ(boxes()[0]->text(), QString::fromUtf8("Impossible d'ouvrir la vid\xC3\xA9o : /nulle/part.mov"));
     EXPECT_TRUE(boxes()[0]->isVisible());
@@ -285,24 +285,22 @@ TEST_F(MainWindow, FailuresShowWithoutStoppingTheTickAndAreNotStacked)
 
     for (QMessageBox* box : boxes())
         box->close();
-    QTest::qWait(50); // closed boxes delete themselves
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes().empty(); }, 5000)) << "closed boxes delete themselves";
     m_window->ReportError("Erreur d'application interne.");
     EXPECT_EQ(boxes().size(), 1) << "a dismissed failure shows again when it happens again";
 }
 
 TEST_F(MainWindow, LoadFailureIsAskedInAConfirmationBox)
 {
-    std::string seen;
     QString caption, text;
-    QTimer::singleShot(50, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr)
-            return;
-        caption = box->windowTitle();
-        text = box->text();
-        box->button(QMessageBox::Cancel)->click();
+    ModalScript script(10000);
+    script.On<QMessageBox>([&](QMessageBox& box) {
+        caption = box.windowTitle();
+        text = box.text();
+        box.button(QMessageBox::Cancel)->click();
     });
     m_window->m_timeline.LoadFile("/no/such/file.xml");
+    EXPECT_TRUE(script.AllRan());
     EXPECT_EQ(caption, QString("Confirmation"));
     EXPECT_EQ(text, QString("le fichier n'a pas été ouvert"));
     EXPECT_EQ(m_window->m_timeline.m_tracks.GetCount(), 1);
