@@ -10,7 +10,8 @@ QUILL_PACKAGES=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   fonts-dejavu-core
   xvfb xauth xdotool imagemagick
-  libmpv-dev ffmpeg
+  libmpv-dev libavformat-dev ffmpeg
+  clang-14 libclang-rt-14-dev llvm-14 bc
 )
 
 missing=()

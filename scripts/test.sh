@@ -24,7 +24,16 @@ cmake --build build -j "$jobs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILL_SANITIZE=ON -DQUILL_BUILD_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 
+# Short passes of the fuzzing and of the soak; their failures fail the run
+# once the tests have given their summary.
+status=0
+echo "== Fuzzing the annotation reader (short pass) =="
+bash scripts/fuzz.sh 30 || status=1
+echo "== Soak (short pass) =="
+QUILL_SOAK_INTERVAL=15 bash scripts/soak.sh 2 || status=1
+
 echo "== Tests (sanitizer build) =="
 run_ctest build-asan
 echo "== Tests =="
 run_ctest build
+exit "$status"

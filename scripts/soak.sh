@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs Quillmark for the given number of minutes (default 60) under a
+# virtual display on a copy of the demo set, used as a user would with
+# xdotool: scrubbing on the timeline, playback with the companion video
+# following the segments, "[" / "]" cuts on each track in turn, and Ctrl+S
+# every few minutes. Samples the resident memory and the open descriptors
+# each minute, and fails when memory grows more than 10 % between the
+# baseline (minute 10, or half-way through runs of 20 minutes or less) and
+# the end, when descriptors are left open, or when the program dies.
+#   QUILL_SOAK_INTERVAL=seconds  sampling period (default 60)
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$here"
+minutes="${1:-60}"
+interval="${QUILL_SOAK_INTERVAL:-60}"
+program=build/app/quillmark
+[ -x "$program" ] || { echo "build/app/quillmark manque : construisez d'abord" >&2; exit 2; }
+
+bash scripts/make-demo.sh build/demo > /dev/null
+work="$(mktemp -d /tmp/quill-soak.XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+cp build/demo/* "$work/"
+export QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1 XDG_RUNTIME_DIR="$work/xdg"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export QUILL_SOAK_MINUTES="$minutes" QUILL_SOAK_INTERVAL="$interval" QUILL_SOAK_DIR="$work"
+export QUILL_SOAK_PROGRAM="$here/$program"
+xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/soak-session.sh
