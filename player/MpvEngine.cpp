@@ -18,7 +18,11 @@ namespace {
 
 enum ObservedProperty : uint64_t { kTimePos = 1, kPause, kMute, kEndReached, kDuration };
 // The facts asked of a file opened in the background take four tags from kFactsReply on.
-enum ReplyKind : uint64_t { kSeekReply = 1, kLoadReply = 2, kFactsReply = 8 };
+enum ReplyKind : uint64_t { kSeekReply = 1, kLoadReply = 2, kZeroReply = 3, kFactsReply = 8 };
+// Formats without a declared frame rate are mostly streams (MPEG-TS) without
+// an index, whose demuxer seeks land past the keyframe before the target; an
+// exact seek started this much earlier still finds it.
+constexpr double kUnindexedSeekLeadSeconds = 1.0;
 
 std::mutex& AudioOutputMutex()
 {
@@ -258,6 +262,13 @@ std::optional<PlayerError> MpvEngine::TakeOpenedFile(const std::string& path, co
     m_videoTrack = facts.videoTrack;
     m_loaded = true;
     m_clock.StartFile(PlaybackClock::ToMilliseconds(facts.duration), facts.fps);
+    double lead = facts.fps > 0.0 ? 0.0 : kUnindexedSeekLeadSeconds;
+    mpv_set_property_async(m_mpv, 0, "hr-seek-demuxer-offset", MPV_FORMAT_DOUBLE, &lead);
+    m_frameIndex.Start(path, this, [this](std::shared_ptr<const FrameTimes> times) {
+        m_clock.SetFrameTimes(std::move(times));
+        emit StateChanged();
+    });
+    mpv_get_property_async(m_mpv, ReplyId(kZeroReply), "demuxer-start-time", MPV_FORMAT_DOUBLE);
     return std::nullopt;
 }
 
@@ -291,6 +302,7 @@ void MpvEngine::Unload()
 
 void MpvEngine::ForgetFile()
 {
+    m_frameIndex.Reset();
     m_opening.reset();
     m_openingFacts.reset();
     m_loaded = false;
@@ -432,6 +444,13 @@ bool MpvEngine::HandleEvent(const mpv_event& event)
         if (const auto seconds = m_clock.OnRestart())
             SendSeek(*seconds);
         return true;
+    case MPV_EVENT_GET_PROPERTY_REPLY: {
+        const auto* property = static_cast<const mpv_event_property*>(event.data);
+        if (event.reply_userdata != ReplyId(kZeroReply) || event.error < 0 || property->format != MPV_FORMAT_DOUBLE)
+            return false;
+        m_frameIndex.SetZero(*static_cast<const double*>(property->data));
+        return false;
+    }
     case MPV_EVENT_COMMAND_REPLY:
         if (event.reply_userdata != ReplyId(kSeekReply) || event.error >= 0 || !m_loaded)
             return false;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include <QObject>
 
 #include "FileFacts.h"
+#include "FrameIndex.h"
 #include "LoadWatch.h"
 #include "PlaybackClock.h"
 #include "PlayerError.h"
@@ -59,6 +61,9 @@ public:
     bool SeekInFlight() const { return m_clock.SeekInFlight(); }
     bool AtEnd() const { return m_clock.AtEnd(); }
     double FrameRate() const { return m_clock.FrameRate(); }
+    // The file's frame times have been read (in the background, after each
+    // load); seeks and steps are frame-exact on any frame spacing from then.
+    bool HasFrameTimes() const { return m_clock.HasFrameTimes(); }
 
     // At the end the core stops by itself, before it reports the pause.
     bool IsPlaying() const { return m_loaded && !m_paused && !m_clock.AtEnd(); }
@@ -120,6 +125,7 @@ private:
     std::optional<LoadWatch> m_opening;
     std::string m_openingPath;
     std::optional<FileFactsRequest> m_openingFacts;
+    FrameIndex m_frameIndex;
     bool m_paused = true;
     bool m_muted = false;
     int32_t m_volume = 100;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+
+#include "FrameTimes.h"
 
 // Decides what the movie reports as its time and which seeks go out to the
 // engine. Times are player time units (milliseconds).
@@ -23,6 +26,11 @@ public:
     // A file is loaded; the engine's first restart is still to come.
     void StartFile(int32_t durationMs, double framesPerSecond);
     bool HasFile() const { return m_hasFile; }
+    // The file's real frame times, once read: from then on seeks and steps
+    // follow them instead of the declared frame rate, which spaces frames
+    // evenly or is missing altogether.
+    void SetFrameTimes(std::shared_ptr<const FrameTimes> times);
+    bool HasFrameTimes() const { return m_frames != nullptr; }
 
     int32_t Duration() const { return m_hasFile ? m_durationMs : 0; }
     double FrameRate() const { return m_fps; }
@@ -55,19 +63,22 @@ public:
 
 private:
     double StepRate() const { return m_fps > 0.0 ? m_fps : kFallbackFrameRate; }
-    int64_t LastFrameIndex(double fps) const;
-    bool NearTarget(int32_t observedMs) const;
+    int64_t LastFrameIndex() const;
+    bool NearTarget(double observedSeconds) const;
 
     bool m_hasFile = false;
     int32_t m_durationMs = 0;
     double m_fps = 0.0;
+    std::shared_ptr<const FrameTimes> m_frames;
     std::optional<int32_t> m_observedMs;
+    double m_observedSeconds = 0.0;
     bool m_atEnd = false;
 
     // The standing request: reported until the engine has moved past it.
     bool m_pending = false;
     int32_t m_requestedMs = 0;
     int32_t m_targetMs = 0;
+    int64_t m_targetFrame = 0;
     bool m_nearSeen = false;
     bool m_restarted = false;
     int m_movesAfterRestart = 0;

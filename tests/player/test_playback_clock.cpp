@@ -1,5 +1,8 @@
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <stdexcept>
+#include <utility>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -220,4 +223,82 @@ TEST(PlayerTimeText, HoursMinutesSecondsAndMilliseconds)
     EXPECT_EQ(FormatPlayerTime(-5), "0:00:00.000");
     EXPECT_EQ(FormatPlayerTime(std::numeric_limits<int32_t>::max()), "596:31:23.647");
     EXPECT_EQ(FormatPlayerPosition(3200, 10000), "0:00:03.200 / 0:00:10.000");
+}
+
+namespace {
+
+// Frames 40, 20, 40, 20 ms long, as a variable-rate file has them; the
+// declared rate (25 fps) is what a container would claim.
+PlaybackClock VariableRateClock()
+{
+    PlaybackClock clock = LoadedClock(140, 25.0);
+    clock.SetFrameTimes(std::make_shared<const FrameTimes>(
+        FrameTimes({0, 40'000'000, 60'000'000, 100'000'000, 120'000'000})));
+    return clock;
+}
+
+} // namespace
+
+TEST(FrameTimes, UnorderedRepeatedTimesAndLookupsAtTheEdges)
+{
+    FrameTimes times({66'733'333, 0, 33'366'667, 33'366'667, 100'100'000});
+    ASSERT_EQ(times.Count(), 4);
+    EXPECT_EQ(times.IndexAt(-5), 0);
+    EXPECT_EQ(times.IndexAt(33'366'666), 0);
+    EXPECT_EQ(times.IndexAt(33'366'667), 1);
+    EXPECT_EQ(times.IndexAt(1'000'000'000), 3);
+    EXPECT_EQ(times.FirstMillisecond(1), 34);
+    EXPECT_EQ(times.FirstMillisecond(3), 101);
+    times.Shift(-23'000'000);
+    EXPECT_EQ(times.FirstMillisecond(0), 0) << "a frame before the zero is first seen at 0";
+    EXPECT_EQ(times.FirstMillisecond(1), 11);
+    EXPECT_THROW(FrameTimes({}), std::invalid_argument);
+}
+
+TEST(PlaybackClock, FrameTimesDecideTheSeekTargetNotTheDeclaredRate)
+{
+    PlaybackClock clock = VariableRateClock();
+    ASSERT_TRUE(clock.HasFrameTimes());
+    // The declared rate would aim at 40 ms for 59 and 60, and at 120 for 130.
+    const std::pair<int32_t, double> cases[] = {{59, 0.04}, {60, 0.06}, {99, 0.06}, {100, 0.1}, {130, 0.12}, {999, 0.12}};
+    for (const auto& [requested, seconds] : cases) {
+        const auto sent = clock.RequestSeek(requested);
+        ASSERT_TRUE(sent) << requested;
+        EXPECT_NEAR(*sent, seconds, 1e-12) << requested;
+        clock.OnRestart();
+    }
+}
+
+TEST(PlaybackClock, SeekOnAVariableRateFileStandsUntilPlaybackLeavesTheFrame)
+{
+    PlaybackClock clock = VariableRateClock();
+    clock.OnPosition(0.0);
+    ASSERT_TRUE(clock.RequestSeek(99));
+    clock.OnRestart();
+    clock.OnPosition(0.06);
+    clock.OnPosition(0.06);
+    EXPECT_EQ(clock.Time(), 99);
+    clock.OnPosition(0.1); // the next frame: playing on
+    EXPECT_EQ(clock.Time(), 100);
+    EXPECT_FALSE(clock.SeekPending());
+}
+
+TEST(PlaybackClock, FrameStepsFollowTheFrameTimes)
+{
+    PlaybackClock clock = VariableRateClock();
+    clock.RequestSeek(59);
+    EXPECT_EQ(clock.StepTarget(1), 60);
+    EXPECT_EQ(clock.StepTarget(-1), 0);
+    EXPECT_EQ(clock.StepTarget(2), 100);
+    clock.OnRestart();
+    clock.RequestSeek(125);
+    EXPECT_EQ(clock.StepTarget(1), 120) << "no frame after the last";
+    EXPECT_EQ(clock.StepTarget(-1), 100);
+
+    // A new file forgets the old file's times; none are taken without a file.
+    clock.StartFile(140, 25.0);
+    EXPECT_FALSE(clock.HasFrameTimes());
+    clock.Reset();
+    clock.SetFrameTimes(std::make_shared<const FrameTimes>(FrameTimes({0})));
+    EXPECT_FALSE(clock.HasFrameTimes());
 }

@@ -1,9 +1,11 @@
 #include "TestVideo.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <stdexcept>
+#include <sstream>
 #include <system_error>
 
 #include <QColor>
@@ -82,6 +84,72 @@ std::string MakeTestVideo(const std::string& dir, const std::string& name, doubl
                "-c:a", "aac", "-b:a", "32k", "-af", "volume=0.05", "-shortest"},
               path);
     return path.string();
+}
+
+std::string MakeTimedVideo(const std::string& dir, const std::string& name, double seconds, int width, int height,
+                           FrameSpacing spacing, bool sound)
+{
+    const std::filesystem::path path = std::filesystem::path(dir) / name;
+    if (Reusable(path))
+        return path.string();
+    std::filesystem::create_directories(dir);
+
+    const QString rate = spacing == FrameSpacing::Ntsc ? "30000/1001" : "25";
+    const QString duration = QString::number(seconds, 'f', 3);
+    const int block = BlockSize(width);
+    const QString band = QString("color=c=black:s=%1x%2:r=%3:d=%4,format=gray,"
+                                 "geq=lum='if(gte(floor(X/%2),%5),255,255*mod(floor(N/pow(2,floor(X/%2))),2))'[band]")
+                             .arg((BitCount(width) + 1) * block)
+                             .arg(block)
+                             .arg(rate)
+                             .arg(duration)
+                             .arg(BitCount(width));
+    // Frame N's time in milliseconds; the sine keeps successive gaps within 40 +- 20 ms.
+    QString timing;
+    if (spacing == FrameSpacing::Alternating)
+        timing = ",settb=1/90000,setpts='(30*N+10*mod(N,2))/1000/TB'";
+    if (spacing == FrameSpacing::Irregular)
+        timing = ",settb=1/90000,setpts='(40*N+10*sin(2.9*N))/1000/TB'";
+    const QString graph = band + ";[0:v][band]overlay=0:0:shortest=1,format=yuv420p" + timing + "[v]";
+    QStringList arguments = {"-f", "lavfi", "-i",
+                             QString("testsrc=size=%1x%2:rate=%3:duration=%4").arg(width).arg(height).arg(rate).arg(duration)};
+    if (sound)
+        arguments << "-f" << "lavfi" << "-i" << QString("sine=frequency=440:duration=%1").arg(duration);
+    arguments << "-filter_complex" << graph << "-map" << "[v]";
+    if (sound)
+        arguments << "-map" << "1:a" << "-c:a" << "aac" << "-b:a" << "32k" << "-shortest";
+    if (!timing.isEmpty())
+        arguments << "-fps_mode" << "passthrough" << "-enc_time_base" << "1/90000";
+    // A keyframe every half second or so, as camcorders write their streams.
+    arguments << "-c:v" << "libx264" << "-preset" << "veryfast" << "-crf" << "16" << "-g" << "12";
+    RunFfmpeg(arguments, path);
+    return path.string();
+}
+
+std::vector<double> ProbeFrameTimes(const std::string& path)
+{
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                              "frame=best_effort_timestamp_time", "-of", "default=nw=1",
+                              QString::fromStdString(path)});
+    if (!ffprobe.waitForFinished(kFfmpegTimeoutMs) || ffprobe.exitCode() != 0)
+        throw std::runtime_error("ffprobe failed for " + path);
+    std::istringstream lines(ffprobe.readAllStandardOutput().toStdString());
+    std::vector<double> times;
+    for (std::string line; std::getline(lines, line);) {
+        const auto equals = line.find('=');
+        if (equals == std::string::npos || line.substr(equals + 1) == "N/A")
+            continue;
+        // Locale-free, whatever LC_NUMERIC says.
+        double value = 0.0;
+        const char* text = line.c_str() + equals + 1;
+        if (std::from_chars(text, line.c_str() + line.size(), value).ec != std::errc())
+            continue;
+        times.push_back(value);
+    }
+    if (times.empty())
+        throw std::runtime_error("ffprobe found no frame in " + path);
+    return times;
 }
 
 std::string MakeTestAudio(const std::string& dir, const std::string& name, double seconds)

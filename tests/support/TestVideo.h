@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <QImage>
 #include <QRect>
@@ -16,6 +17,24 @@ constexpr int kTestVideoFrameRate = 25;
 // blocks ended by one white block (see ReadFrameNumber); `width` should be at
 // least 32. Throws std::runtime_error when ffmpeg fails.
 std::string MakeTestVideo(const std::string& dir, const std::string& name, double seconds, int width, int height);
+
+// How the frames of a MakeTimedVideo clip are spaced.
+enum class FrameSpacing {
+    Even25,       // 40 ms
+    Ntsc,         // 1001/30 ms, 29.97 fps
+    Alternating,  // 40, 20, 40, 20 ... ms
+    Irregular,    // between 20 and 60 ms, no pattern a rate could describe
+};
+
+// Like MakeTestVideo, frame numbers drawn the same way, with the frames
+// spaced as `spacing` says, timestamps kept as they are (variable frame
+// rate), and a quiet AAC sound track when `sound`.
+std::string MakeTimedVideo(const std::string& dir, const std::string& name, double seconds, int width, int height,
+                           FrameSpacing spacing, bool sound);
+
+// The presentation time of each frame of `path`'s video in display order,
+// in seconds on the container's clock, as ffprobe reads them. Throws std::runtime_error on failure.
+std::vector<double> ProbeFrameTimes(const std::string& path);
 
 // A sound file without any picture, made the same way.
 std::string MakeTestAudio(const std::string& dir, const std::string& name, double seconds);
