@@ -306,10 +306,11 @@ TEST_F(SegmentEditing, FarBoundsAreKeptAndDrawnToTheEdge)
     frame.save(QString(QUILL_TEST_DATA_DIR) + "/editing-far-bounds.png");
     ASSERT_FALSE(frame.isNull());
     const QRgb green = qRgb(0, 255, 0);
-    // Time 50 lies at x = 180 + 570 * 50 / 100 on a 750-pixel area.
+    // Time 50 lies halfway between the label column and the right edge.
+    const int start = 180 + (m_window->m_timeline.m_viewRect.Width() - 180) / 2;
     EXPECT_EQ(frame.pixel(frame.width() - 3, 12), green) << "row A at the right edge";
-    EXPECT_EQ(frame.pixel(470, 12), green) << "row A just after its start";
-    EXPECT_NE(frame.pixel(455, 12), green) << "row A before its start";
+    EXPECT_EQ(frame.pixel(start + 5, 12), green) << "row A just after its start";
+    EXPECT_NE(frame.pixel(start - 10, 12), green) << "row A before its start";
     EXPECT_EQ(frame.pixel(300, 25 * 2 + 12), green) << "row C, both bounds far away";
     EXPECT_EQ(frame.pixel(frame.width() - 3, 25 * 2 + 12), green);
     EXPECT_NE(frame.pixel(300, 25 + 12), green) << "row B ends before the area";
