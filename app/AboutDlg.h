@@ -11,6 +11,10 @@ class CAboutDlg : public QDialog {
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);
 
+    // Lists `lines` ("keys : action" each) under the template's controls,
+    // growing the box to hold them.
+    void ShowShortcuts(const QString& lines);
+
     // Command 1 of the template; owned by the dialog.
     QPushButton* OkButton() const { return m_okButton; }
 

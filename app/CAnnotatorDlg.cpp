@@ -310,6 +310,7 @@ void CAnnotatorDlg::OnSysCommand(unsigned id, long)
 {
     if ((id & 0xFFF0) == kAboutCommand) {
         CAboutDlg about(this);
+        about.ShowShortcuts(ShortcutHelpText());
         about.exec();
         return;
     }

@@ -8,12 +8,16 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QLabel>
+#include <QScreen>
 #include <QTest>
 
+#include "AboutDlg.h"
 #include "CAnnotatorDlg.h"
 #include "CSegmentDlg.h"
 #include "CTrackDlg.h"
 #include "ModalScript.h"
+#include "ScrollHandling.h"
 #include "TestVideo.h"
 
 namespace fs = std::filesystem;
@@ -85,6 +89,7 @@ protected:
         static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "shortcuts.mp4", 5.0, 160, 120);
         m_window->OpenVideo(path);
         ASSERT_TRUE(m_window->m_movie.HasMovie());
+        m_window->OnHScroll(SB_PAGELEFT, 0, m_window->m_zoomBar); // the whole video in view, as the command does
     }
     MpvEngine& Engine() { return m_window->m_player->Engine(); }
 
@@ -245,6 +250,71 @@ TEST_F(Shortcuts, VideoKeysWorkWhateverHasTheFocusAndTypeNothing)
     Press(Qt::Key_O);
     EXPECT_EQ(textBox->toPlainText(), text);
     EXPECT_EQ(Segments(0).size(), 1u);
+}
+
+TEST_F(Shortcuts, F1ListsTheShortcutsInTheAboutBox)
+{
+    QString listed;
+    ModalScript script;
+    script.On<CAboutDlg>([&](CAboutDlg& about) {
+        if (auto* label = about.findChild<QLabel*>("shortcuts"))
+            listed = label->text();
+        about.accept();
+    });
+    Press(Qt::Key_F1);
+    EXPECT_TRUE(script.AllRan());
+    EXPECT_TRUE(listed.contains(QString::fromUtf8("Ctrl+Maj+Z, Ctrl+Y : Rétablir"))) << listed.toStdString();
+    EXPECT_TRUE(listed.contains(QString::fromUtf8("I : Début du segment"))) << listed.toStdString();
+}
+
+// A session with the keyboard alone: play, cut two segments while the video
+// runs and while it is paused, undo and redo, title one with F2.
+TEST_F(Shortcuts, AKeyboardOnlyAnnotation)
+{
+    LoadVideo();
+    Focus(qobject_cast<QPushButton*>(m_window->Control(1011)));
+    const auto tickTime = [&] { return Timeline().m_currentTime; };
+    Press(Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tickTime() >= 50.0; }, kWaitMs));
+    Press(Qt::Key_I);
+    const double firstStart = Timeline().m_markStart;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tickTime() >= 150.0; }, kWaitMs));
+    Press(Qt::Key_O);
+    Press(Qt::Key_Space);
+    ASSERT_EQ(Segments(0).size(), 1u);
+    EXPECT_EQ(Segments(0)[0]->m_start, firstStart);
+    EXPECT_GE(Segments(0)[0]->m_end, 150.0);
+
+    Press(Qt::Key_End);
+    for (int i = 0; i < 2; ++i)
+        Press(Qt::Key_Left, Qt::ShiftModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tickTime() > 250.0 && tickTime() < 350.0; }, kWaitMs));
+    Press(Qt::Key_I);
+    Press(Qt::Key_End);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tickTime() > 450.0; }, kWaitMs));
+    Press(Qt::Key_O);
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Segments(0).size(), 1u);
+    Press(Qt::Key_Y, Qt::ControlModifier);
+    ASSERT_EQ(Segments(0).size(), 2u);
+
+    // F2 on the segment under the time, a second before the end.
+    Press(Qt::Key_Left, Qt::ShiftModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tickTime() < 450.0 && Timeline().m_currentSegment != nullptr; }, kWaitMs));
+    ModalScript script;
+    script.On<CSegmentDlg>([](CSegmentDlg& dialog) {
+        dialog.TitleEdit()->setText(QStringLiteral("Fin"));
+        QTest::keyClick(dialog.OkButton(), Qt::Key_Return);
+    });
+    Press(Qt::Key_F2);
+    EXPECT_TRUE(script.AllRan());
+    EXPECT_EQ(Segments(0)[1]->m_title, "Fin");
+    EXPECT_EQ(m_window->windowTitle(), QString("*Quillmark"));
+
+    Activate();
+    m_window->OnTimer(); // the last state drawn for the picture
+    QCoreApplication::processEvents();
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QString(QUILL_TEST_DATA_DIR) + "/keyboard-only.png");
 }
 
 } // namespace
