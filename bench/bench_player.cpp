@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,6 +27,7 @@
 #include "CQTControl.h"
 #include "CTimelineView.h"
 #include "CVideoSurface.h"
+#include "SeekAccuracy.h"
 
 namespace {
 
@@ -181,7 +185,7 @@ struct Ours {
 // Both are hosted the same way, as children of a plain window of the same
 // size: Qt presents a top-level GL widget on another, much slower path.
 struct Bare {
-    Bare()
+    explicit Bare(std::string file = BenchVideo()) : path(std::move(file))
     {
         window.resize(301, 216);
         widget.setGeometry(0, 0, 301, 176);
@@ -191,7 +195,6 @@ struct Bare {
     }
     void Load()
     {
-        const std::string path = BenchVideo();
         const char* command[] = {"loadfile", path.c_str(), nullptr};
         mpv_command(widget.Handle(), command);
         widget.WaitEvent(MPV_EVENT_FILE_LOADED);
@@ -199,6 +202,7 @@ struct Bare {
         mpv_get_property(widget.Handle(), "duration", MPV_FORMAT_DOUBLE, &duration);
         benchmark::DoNotOptimize(duration);
     }
+    std::string path;
     QWidget window;
     BareMpv widget{&window};
 };
@@ -295,6 +299,67 @@ void BM_OurGetTimePlaying(benchmark::State& state) { OurGetTime(state, true); }
 void BM_BareGetTimePaused(benchmark::State& state) { BareGetTime(state, false); }
 void BM_BareGetTimePlaying(benchmark::State& state) { BareGetTime(state, true); }
 
+// The frame times on the player's clock: the container's, less the
+// player's zero.
+std::vector<double> PlayerFrameTimes(const std::vector<double>& times, mpv_handle* mpv)
+{
+    double zero = 0.0;
+    mpv_get_property(mpv, "demuxer-start-time", MPV_FORMAT_DOUBLE, &zero);
+    std::vector<double> shifted = times;
+    for (double& time : shifted)
+        time -= zero;
+    return shifted;
+}
+
+void RunSeekAccuracy()
+{
+    using namespace seek_accuracy;
+    const auto spin = [](const std::function<bool()>& done) { return Spin(done); };
+    std::printf("Paused seeks to %d random times per file; exact = the frame covering the time reached the screen:\n",
+                seek_accuracy::kTargets);
+    for (const Kind& kind : Kinds()) {
+        const std::string path = Clip(kind);
+        const std::vector<double> times = ProbeFrameTimes(path);
+        {
+            QWidget window;
+            window.resize(301, 216);
+            CQTControl control(&window);
+            control.setGeometry(0, 0, 301, 216);
+            window.show();
+            Spin([&] { return control.Surface().HasRenderContext(); });
+            control.SetSource(path);
+            CMovieDriver movie;
+            movie.Attach(control.GetMovie());
+            Spin([&] { return control.Engine().HasFrameTimes(); });
+            const auto shown = PlayerFrameTimes(times, control.Engine().Handle());
+            Print(kind.label, "Quillmark", Measure(shown, movie.GetDuration(), [&](int ms) { movie.SetTime(ms); }, spin,
+                                                   [&] { return FrameIn(control.Surface().grabFramebuffer()); }));
+        }
+        Bare bare(path);
+        mpv_handle* mpv = bare.widget.Handle();
+        const auto shown = PlayerFrameTimes(times, mpv);
+        double seconds = 0.0;
+        mpv_get_property(mpv, "duration", MPV_FORMAT_DOUBLE, &seconds);
+        double fps = 0.0;
+        mpv_get_property(mpv, "container-fps", MPV_FORMAT_DOUBLE, &fps);
+        const int durationMs = static_cast<int>(std::lround(seconds * 1000.0));
+        const auto seekTo = [&](double target) {
+            bare.widget.Drain(MPV_EVENT_NONE);
+            const std::string text = std::to_string(target);
+            const char* command[] = {"seek", text.c_str(), "absolute+exact", nullptr};
+            mpv_command_async(mpv, 0, command);
+        };
+        const auto onScreen = [&] { return FrameIn(bare.widget.grabFramebuffer()); };
+        Print(kind.label, "bare mpv, exact seek to t", Measure(shown, durationMs, [&](int ms) { seekTo(ms / 1000.0); },
+                                                               spin, onScreen));
+        // What this layer did before reading frame times: frames assumed
+        // evenly spaced at the declared rate, the time itself without one.
+        Print(kind.label, "bare mpv, declared-rate frame", Measure(shown, durationMs, [&](int ms) {
+                  seekTo(fps > 0.0 ? std::floor(ms * fps / 1000.0 + 1e-6) / fps : ms / 1000.0);
+              }, spin, onScreen));
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_OurSetSource)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
@@ -313,6 +378,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     MpvEngine::SetAudioOutput("null");
+    RunSeekAccuracy();
     return RunWithRatios(argc, argv,
                          {{"SetSource / bare load", "BM_OurSetSource", "BM_BareLoad"},
                           {"SetTime to frame shown / bare seek", "BM_OurSeekToFrameShown", "BM_BareSeekToFrameShown"},

@@ -7,7 +7,15 @@ void FrameIndex::Start(const std::string& path, QObject* context, Ready ready)
 {
     Reset();
     m_ready = std::move(ready);
-    m_job = std::make_unique<FrameIndexJob>(path, context, [this](std::shared_ptr<const FrameTimes> times) {
+    m_path = path;
+    m_context = context;
+}
+
+void FrameIndex::ReadNow()
+{
+    if (m_job || m_path.empty())
+        return;
+    m_job = std::make_unique<FrameIndexJob>(m_path, m_context, [this](std::shared_ptr<const FrameTimes> times) {
         m_times = *times;
         Offer();
     });
@@ -15,7 +23,7 @@ void FrameIndex::Start(const std::string& path, QObject* context, Ready ready)
 
 void FrameIndex::SetZero(double seconds)
 {
-    if (!m_job || !std::isfinite(seconds) || std::fabs(seconds) > 1e9)
+    if (m_path.empty() || !std::isfinite(seconds) || std::fabs(seconds) > 1e9)
         return;
     m_zeroNs = std::llround(seconds * 1e9);
     Offer();
@@ -24,6 +32,8 @@ void FrameIndex::SetZero(double seconds)
 void FrameIndex::Reset()
 {
     m_job.reset();
+    m_path.clear();
+    m_context = nullptr;
     m_times.reset();
     m_zeroNs.reset();
     m_ready = nullptr;

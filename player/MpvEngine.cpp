@@ -441,6 +441,7 @@ bool MpvEngine::HandleEvent(const mpv_event& event)
     case MPV_EVENT_PLAYBACK_RESTART:
         if (!m_loaded)
             return false;
+        m_frameIndex.ReadNow();
         if (const auto seconds = m_clock.OnRestart())
             SendSeek(*seconds);
         return true;
