@@ -97,6 +97,7 @@ growth="$(echo "($rss - $base_rss) * 100 / $base_rss" | bc -l)"
 printf 'Mémoire : %d Ko au repère, %d Ko à la fin (%+.1f %%) ; descripteurs : au plus %d au repère, %d à la fin\n' \
   "$base_rss" "$rss" "$growth" "$base_fds" "$fd"
 status=0
-if [ "$(echo "$growth > 10" | bc)" = 1 ]; then echo "ÉCHEC : la mémoire a crû de plus de 10 %" >&2; status=1; fi
+max_growth="${QUILL_SOAK_MAX_GROWTH:-10}"
+if [ "$(echo "$growth > $max_growth" | bc)" = 1 ]; then echo "ÉCHEC : la mémoire a crû de plus de $max_growth %" >&2; status=1; fi
 if [ "$fd" -gt "$base_fds" ]; then echo "ÉCHEC : des descripteurs restent ouverts" >&2; status=1; fi
 exit "$status"

@@ -8,6 +8,7 @@
 # baseline (minute 10, or half-way through runs of 20 minutes or less) and
 # the end, when descriptors are left open, or when the program dies.
 #   QUILL_SOAK_INTERVAL=seconds  sampling period (default 60)
+#   QUILL_SOAK_MAX_GROWTH=percent  allowed growth (default 10)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"

@@ -30,7 +30,10 @@ status=0
 echo "== Fuzzing the annotation reader (short pass) =="
 bash scripts/fuzz.sh 30 || status=1
 echo "== Soak (short pass) =="
-QUILL_SOAK_INTERVAL=15 bash scripts/soak.sh 2 || status=1
+# Two minutes cannot tell the allocator's warm-up from growth: this pass
+# catches crashes, descriptor leaks and gross leaks; the hour-long run holds
+# the 10 % bound.
+QUILL_SOAK_INTERVAL=15 QUILL_SOAK_MAX_GROWTH=25 bash scripts/soak.sh 2 || status=1
 
 echo "== Tests (sanitizer build) =="
 run_ctest build-asan
