@@ -1,6 +1,9 @@
 #include <clocale>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QSurfaceFormat>
 
 #include "CAnnotatorApp.h"
@@ -20,6 +23,13 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     // mpv refuses to start under a locale whose decimal point is not '.'.
     std::setlocale(LC_NUMERIC, "C");
+    // The interface is French whatever the desktop's language: Qt's own
+    // buttons and file dialogs too ("Annuler", not "Cancel"), where Qt's
+    // translations are installed.
+    QTranslator qtFrench;
+    if (qtFrench.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        application.installTranslator(&qtFrench);
     CAnnotatorApp app(line.options);
     app.InitInstance();
     return app.ExitCode();

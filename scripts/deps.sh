@@ -6,7 +6,7 @@ set -euo pipefail
 QUILL_PACKAGES=(
   build-essential cmake pkg-config
   libxml2-dev libgtest-dev libbenchmark-dev
-  qt6-base-dev qt6-qpa-plugins libqt6opengl6-dev
+  qt6-base-dev qt6-qpa-plugins libqt6opengl6-dev qt6-translations-l10n
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   fonts-dejavu-core
   xvfb xauth xdotool imagemagick
