@@ -49,9 +49,7 @@ CAnnotatorDlg::CAnnotatorDlg(QWidget* parent)
     m_timeline.SetUserPrompt(this);
     // The timeline owns its renderer, which lives in the timeline library:
     // the model only knows the interface, so it stays free of OpenGL.
-    auto renderer = std::make_unique<CTimelineRenderer>(&m_timeline);
-    m_renderer = renderer.get();
-    m_timeline.SetRenderer(std::move(renderer));
+    m_timeline.SetRenderer(std::make_unique<CTimelineRenderer>(&m_timeline));
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &CAnnotatorDlg::OnTimer);
 }

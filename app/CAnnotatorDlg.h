@@ -23,7 +23,6 @@
 #include "Timeline.h"
 #include "UserPrompt.h"
 
-class CTimelineRenderer;
 class ModelScrollBar;
 class QAction;
 class QCloseEvent;
@@ -168,7 +167,6 @@ private:
     QPlainTextEdit* m_segmentEdit = nullptr;
     // The About entry's text; empty leaves the entry out.
     std::string m_aboutText;
-    CTimelineRenderer* m_renderer = nullptr; // owned by m_timeline
     std::map<int, QWidget*> m_controls;
 
     // File commands' state.
