@@ -22,7 +22,7 @@
 
 #include "CAnnotatorDlg.h"
 #include "CFolderDialog.h"
-#include "CVideoSurface.h"
+#include "ControlPicture.h"
 #include "TestVideo.h"
 
 namespace {
@@ -47,22 +47,6 @@ std::string MainVideo()
 {
     static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "companion-main.mp4", 6.0, 160, 120);
     return path;
-}
-
-// The frame number the companion shows; -1 when black or unreadable.
-int CompanionFrame(CQTControl& control)
-{
-    const QImage picture = control.Surface().grabFramebuffer();
-    return ReadFrameNumber(picture, FitVideoRect(picture.size(), kCompanionSize), kCompanionSize.width());
-}
-
-bool IsBlack(const QImage& picture)
-{
-    for (int y = 0; y < picture.height(); y += 7)
-        for (int x = 0; x < picture.width(); x += 7)
-            if (qGray(picture.pixel(x, y)) > 16)
-                return false;
-    return true;
 }
 
 QPushButton* ConfirmButton(QFileDialog& dialog)
@@ -181,6 +165,8 @@ protected:
 
     // What the companion holds: the length of its file in ms, 0 when empty.
     int32_t CompanionLength() { return m_window->m_companionPlayer->Engine().Duration(); }
+    // Which frame of its file the companion shows; -1 when black or unreadable.
+    int CompanionFrame() { return ShownFrame(*m_window->m_companionPlayer, kCompanionSize); }
 
     std::unique_ptr<CAnnotatorDlg> m_window;
 };
@@ -299,20 +285,20 @@ TEST_F(Companion, FollowsTheNumberUnderTheTimeAcrossSegments)
     EXPECT_EQ(companion.Source(), CompanionFolder() + "/annotation1.mov");
     EXPECT_TRUE(companion.Engine().IsOpening());
     EXPECT_FALSE(companion.Engine().IsLoaded());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return CompanionLength() == 2000 && CompanionFrame(companion) == 0; }, kWaitMs))
-        << CompanionLength() << " " << CompanionFrame(companion);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return CompanionLength() == 2000 && CompanionFrame() == 0; }, kWaitMs))
+        << CompanionLength() << " " << CompanionFrame();
 
     m_window->m_movie.SetTime(2900);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_shownVideo == 0; }, kWaitMs));
     EXPECT_TRUE(QTest::qWaitFor([&] { return companion.GetMovie() == nullptr && CompanionLength() == 0; }, kWaitMs));
     EXPECT_EQ(companion.Source(), "");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return IsBlack(companion.Surface().grabFramebuffer()); }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsBlack(companion); }, kWaitMs));
 
     m_window->m_movie.SetTime(4900);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_shownVideo == 2; }, kWaitMs));
     EXPECT_EQ(companion.Source(), CompanionFolder() + "/annotation2.mov");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return CompanionLength() == 3000 && CompanionFrame(companion) == 0; }, kWaitMs))
-        << CompanionLength() << " " << CompanionFrame(companion);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return CompanionLength() == 3000 && CompanionFrame() == 0; }, kWaitMs))
+        << CompanionLength() << " " << CompanionFrame();
     EXPECT_TRUE(m_window->findChildren<QMessageBox*>(CAnnotatorDlg::kErrorBoxName).isEmpty());
 }
 

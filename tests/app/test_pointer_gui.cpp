@@ -16,7 +16,7 @@
 #include <QTimer>
 
 #include "CAnnotatorDlg.h"
-#include "CVideoSurface.h"
+#include "ControlPicture.h"
 #include "ModelScrollBar.h"
 #include "TestVideo.h"
 
@@ -37,12 +37,6 @@ bool Xdo(const QStringList& arguments)
 bool MoveTo(QPoint global)
 {
     return Xdo({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
-}
-
-int FrameOnScreen(CQTControl& control)
-{
-    const QImage picture = control.Surface().grabFramebuffer();
-    return ReadFrameNumber(picture, FitVideoRect(picture.size(), kVideoSize), kVideoSize.width());
 }
 
 QMenu* OpenMenu()
@@ -112,7 +106,7 @@ protected:
     bool ShowsTime(int32_t ms)
     {
         return QTest::qWaitFor(
-            [&] { return m_window->m_movie.GetTime() == ms && FrameOnScreen(*m_window->m_player) == ms / 40; },
+            [&] { return m_window->m_movie.GetTime() == ms && ShownFrame(*m_window->m_player, kVideoSize) == ms / 40; },
             kWaitMs);
     }
 

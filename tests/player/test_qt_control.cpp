@@ -12,6 +12,7 @@
 
 #include "CMovieDriver.h"
 #include "CQTControl.h"
+#include "ControlPicture.h"
 #include "CTransportBar.h"
 #include "CVideoSurface.h"
 #include "PlayerError.h"
@@ -33,22 +34,6 @@ std::string Companion()
 {
     static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "annotation7.mov", 2.0, 160, 120);
     return path;
-}
-
-// The frame number on the control's picture; -1 when unreadable (black).
-int FrameOnScreen(CQTControl& control, const QSize& video = kVideoSize)
-{
-    const QImage picture = control.Surface().grabFramebuffer();
-    return ReadFrameNumber(picture, FitVideoRect(picture.size(), video), video.width());
-}
-
-bool IsBlack(const QImage& picture)
-{
-    for (int y = 0; y < picture.height(); y += 7)
-        for (int x = 0; x < picture.width(); x += 7)
-            if (qGray(picture.pixel(x, y)) > 16)
-                return false;
-    return true;
 }
 
 template <class T>
@@ -78,6 +63,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
     }
 
+    int PlayerFrame() { return ShownFrame(*m_player, kVideoSize); }
+
     std::unique_ptr<QWidget> m_window;
     CQTControl* m_player = nullptr;    // owned by the window
     CQTControl* m_companion = nullptr; // owned by the window
@@ -93,11 +80,11 @@ TEST_F(Control, PictureShowsTheFrameCoveringTheTimeSetAndTheTransportBarSaysIt)
     movie.Attach(m_player->GetMovie());
     movie.SetProperty1082(100);
     EXPECT_NEAR(movie.GetDuration(), 4000, 25);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 0; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 0; }, kWaitMs));
 
     movie.SetTime(3210);
     EXPECT_EQ(movie.GetTime(), 3210);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 80; }, kWaitMs)) << FrameOnScreen(*m_player);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 80; }, kWaitMs)) << PlayerFrame();
     EXPECT_EQ(movie.GetTime(), 3210);
     EXPECT_GT(m_player->Surface().PresentedFrames(), 0u);
 
@@ -109,7 +96,7 @@ TEST_F(Control, PictureShowsTheFrameCoveringTheTimeSetAndTheTransportBarSaysIt)
 
     // The picture at 3.2 s with its transport bar, for whoever checks by eye.
     movie.SetTime(3200);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 80 && !m_player->Engine().SeekInFlight(); },
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 80 && !m_player->Engine().SeekInFlight(); },
                                 kWaitMs));
     QTest::qWait(50);
     m_window->grab().save(QString(QUILL_TEST_DATA_DIR) + "/player-paused-3200.png");
@@ -120,11 +107,11 @@ TEST_F(Control, EmptySourceTurnsThePictureBlackAndTheBarIdle)
     m_player->SetSource(Clip());
     const CQTMoviePtr movie = m_player->GetMovie();
     movie->SetTime(2000);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 50; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 50; }, kWaitMs));
     m_player->SetSource("");
     EXPECT_EQ(m_player->GetMovie(), nullptr);
     EXPECT_EQ(movie->GetTime(), 0);
-    EXPECT_TRUE(IsBlack(m_player->Surface().grabFramebuffer()));
+    EXPECT_TRUE(ShowsBlack(*m_player));
     EXPECT_FALSE(Part<QToolButton>(*m_player, "playPause")->isEnabled());
     EXPECT_EQ(Part<QLabel>(*m_player, "time")->text().toStdString(), "0:00:00.000 / 0:00:00.000");
 }
@@ -140,10 +127,10 @@ TEST_F(Control, FailedSourceLeavesTheControlEmptyBlackAndUsable)
         EXPECT_NE(std::string(error.what()).find("Impossible d'ouvrir la vidéo : " + missing), std::string::npos);
     }
     EXPECT_EQ(m_player->GetMovie(), nullptr);
-    EXPECT_TRUE(IsBlack(m_player->Surface().grabFramebuffer()));
+    EXPECT_TRUE(ShowsBlack(*m_player));
     m_player->SetSource(Clip());
     m_player->GetMovie()->SetTime(1000);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 25; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 25; }, kWaitMs));
 }
 
 TEST_F(Control, TransportButtonsPlayStepAndMute)
@@ -162,11 +149,11 @@ TEST_F(Control, TransportButtonsPlayStepAndMute)
     engine.Seek(1000);
     QTest::mouseClick(Part<QToolButton>(*m_player, "stepForward"), Qt::LeftButton);
     EXPECT_EQ(engine.Time(), 1040);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 26; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 26; }, kWaitMs));
     QTest::mouseClick(Part<QToolButton>(*m_player, "stepBack"), Qt::LeftButton);
     QTest::mouseClick(Part<QToolButton>(*m_player, "stepBack"), Qt::LeftButton);
     EXPECT_EQ(engine.Time(), 960);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 24; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 24; }, kWaitMs));
 
     auto* mute = Part<QToolButton>(*m_player, "mute");
     QTest::mouseClick(mute, Qt::LeftButton);
@@ -186,14 +173,14 @@ TEST_F(Control, SliderScrubsExactly)
         slider->setSliderPosition(position);
         EXPECT_EQ(engine.Time(), position);
     }
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 30; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 30; }, kWaitMs));
     // While held, the knob is not pulled back by the player.
     EXPECT_EQ(slider->sliderPosition(), 1234);
     slider->setSliderDown(false);
 
     slider->triggerAction(QSlider::SliderPageStepAdd);
     EXPECT_EQ(engine.Time(), 4000);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 99; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 99; }, kWaitMs));
 }
 
 TEST_F(Control, KeysActOnlyWhileTheControlHasTheFocus)
@@ -231,8 +218,8 @@ TEST_F(Control, CompanionSwitchesFilesWhileTheMainPlayerGoesOn)
         ASSERT_NE(m_companion->GetMovie(), nullptr);
     }
     m_companion->GetMovie()->SetTime(1000);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_companion, QSize(160, 120)) == 25; }, kWaitMs));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 75; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ShownFrame(*m_companion, QSize(160, 120)) == 25; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 75; }, kWaitMs));
     m_companion->SetSource("");
     EXPECT_EQ(m_player->GetMovie()->GetTime(), 3000);
 }
@@ -255,7 +242,7 @@ TEST_F(Control, PictureSurvivesAMoveToAnotherWindow)
 {
     m_player->SetSource(Clip());
     m_player->GetMovie()->SetTime(1200);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 30; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 30; }, kWaitMs));
     QWidget other;
     other.resize(320, 240);
     m_player->setParent(&other);
@@ -264,10 +251,10 @@ TEST_F(Control, PictureSurvivesAMoveToAnotherWindow)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
     m_player->show();
     // A new GL context: the same frame comes back, and seeking goes on.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 30; }, kWaitMs)) << FrameOnScreen(*m_player);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 30; }, kWaitMs)) << PlayerFrame();
     EXPECT_EQ(m_player->GetMovie()->GetTime(), 1200);
     m_player->GetMovie()->SetTime(2400);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*m_player) == 60; }, kWaitMs)) << FrameOnScreen(*m_player);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PlayerFrame() == 60; }, kWaitMs)) << PlayerFrame();
     m_player->setParent(m_window.get());
 }
 
@@ -283,5 +270,6 @@ TEST(ControlUnshown, SourceSetBeforeTheFirstShowPlaysOnceShown)
     control->GetMovie()->SetTime(2000);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return FrameOnScreen(*control) == 50; }, kWaitMs)) << FrameOnScreen(*control);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ShownFrame(*control, kVideoSize) == 50; }, kWaitMs))
+        << ShownFrame(*control, kVideoSize);
 }

@@ -198,3 +198,17 @@ QRect FitVideoRect(const QSize& view, const QSize& video)
     const QSize fitted = video.scaled(view, Qt::KeepAspectRatio);
     return QRect(QPoint((view.width() - fitted.width()) / 2, (view.height() - fitted.height()) / 2), fitted);
 }
+
+int ReadShownFrame(const QImage& picture, const QSize& video)
+{
+    return ReadFrameNumber(picture, FitVideoRect(picture.size(), video), video.width());
+}
+
+bool IsBlack(const QImage& picture)
+{
+    for (int y = 0; y < picture.height(); y += 7)
+        for (int x = 0; x < picture.width(); x += 7)
+            if (qGray(picture.pixel(x, y)) > 16)
+                return false;
+    return true;
+}

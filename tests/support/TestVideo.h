@@ -47,3 +47,11 @@ int ReadFrameNumber(const QImage& image, const QRect& videoArea, int videoWidth)
 // Where a player draws a video of size `video` inside `view`: scaled to fit
 // with its aspect kept, centred.
 QRect FitVideoRect(const QSize& view, const QSize& video);
+
+// The frame number that `picture`, the whole picture of a player, shows of a
+// test video of size `video` drawn as FitVideoRect says; -1 when unreadable.
+int ReadShownFrame(const QImage& picture, const QSize& video);
+
+// Whether `picture` is black all over, as a player with nothing to show
+// draws it; a pixel in 7 each way is enough for a test video's large areas.
+bool IsBlack(const QImage& picture);
