@@ -30,6 +30,20 @@ int BitCount(int width)
     return std::min(kMaxBits, width / BlockSize(width) - 1);
 }
 
+// The filter that draws the frame number's blocks, as ReadFrameNumber reads
+// them, into a stream labelled [band] to lay over the picture.
+QString NumberBand(int width, const QString& rate, const QString& duration)
+{
+    const int block = BlockSize(width);
+    return QString("color=c=black:s=%1x%2:r=%3:d=%4,format=gray,"
+                   "geq=lum='if(gte(floor(X/%2),%5),255,255*mod(floor(N/pow(2,floor(X/%2))),2))'[band]")
+        .arg((BitCount(width) + 1) * block)
+        .arg(block)
+        .arg(rate)
+        .arg(duration)
+        .arg(BitCount(width));
+}
+
 void RunFfmpeg(QStringList arguments, const std::filesystem::path& output)
 {
     // ffmpeg picks the container from the extension, so the temporary name
@@ -68,14 +82,7 @@ std::string MakeTestVideo(const std::string& dir, const std::string& name, doubl
     std::filesystem::create_directories(dir);
 
     const QString duration = QString::number(seconds, 'f', 3);
-    const int block = BlockSize(width);
-    const QString band = QString("color=c=black:s=%1x%2:r=%3:d=%4,format=gray,"
-                                 "geq=lum='if(gte(floor(X/%2),%5),255,255*mod(floor(N/pow(2,floor(X/%2))),2))'[band]")
-                             .arg((BitCount(width) + 1) * block)
-                             .arg(block)
-                             .arg(kTestVideoFrameRate)
-                             .arg(duration)
-                             .arg(BitCount(width));
+    const QString band = NumberBand(width, QString::number(kTestVideoFrameRate), duration);
     const QString graph = band + ";[0:v][band]overlay=0:0:shortest=1,format=yuv420p[v]";
     RunFfmpeg({"-f", "lavfi", "-i",
                QString("testsrc=size=%1x%2:rate=%3:duration=%4").arg(width).arg(height).arg(kTestVideoFrameRate).arg(duration),
@@ -96,14 +103,7 @@ std::string MakeTimedVideo(const std::string& dir, const std::string& name, doub
 
     const QString rate = spacing == FrameSpacing::Ntsc ? "30000/1001" : "25";
     const QString duration = QString::number(seconds, 'f', 3);
-    const int block = BlockSize(width);
-    const QString band = QString("color=c=black:s=%1x%2:r=%3:d=%4,format=gray,"
-                                 "geq=lum='if(gte(floor(X/%2),%5),255,255*mod(floor(N/pow(2,floor(X/%2))),2))'[band]")
-                             .arg((BitCount(width) + 1) * block)
-                             .arg(block)
-                             .arg(rate)
-                             .arg(duration)
-                             .arg(BitCount(width));
+    const QString band = NumberBand(width, rate, duration);
     // Frame N's time in milliseconds; the sine keeps successive gaps within 40 +- 20 ms.
     QString timing;
     if (spacing == FrameSpacing::Alternating)
