@@ -23,6 +23,7 @@
 #include "CAnnotatorDlg.h"
 #include "CFolderDialog.h"
 #include "ControlPicture.h"
+#include "MainWindowFixture.h"
 #include "TestVideo.h"
 
 namespace {
@@ -128,14 +129,14 @@ protected:
     std::string m_target = "before";
 };
 
-class Companion : public testing::Test {
+class Companion : public MainWindowFixture {
 protected:
     void SetUp() override
     {
         CompanionFolder();
-        m_window = std::make_unique<CAnnotatorDlg>();
-        m_window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        MainWindowFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         m_window->m_player->SetSource(MainVideo());
         m_window->m_movie.Attach(m_window->m_player->GetMovie());
         ASSERT_TRUE(m_window->m_movie.HasMovie());
@@ -156,19 +157,10 @@ protected:
         }
         timeline.m_selectedTrack = 0;
     }
-    void TearDown() override
-    {
-        if (m_window->isVisible())
-            m_window->close();
-        m_window.reset();
-    }
-
     // What the companion holds: the length of its file in ms, 0 when empty.
     int32_t CompanionLength() { return m_window->m_companionPlayer->Engine().Duration(); }
     // Which frame of its file the companion shows; -1 when black or unreadable.
     int CompanionFrame() { return ShownFrame(*m_window->m_companionPlayer, kCompanionSize); }
-
-    std::unique_ptr<CAnnotatorDlg> m_window;
 };
 
 } // namespace

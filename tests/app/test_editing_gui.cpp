@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "CAnnotatorDlg.h"
+#include "MainWindowFixture.h"
 #include "ModalScript.h"
 #include "ModelScrollBar.h"
 #include "TestVideo.h"
@@ -27,27 +28,10 @@ void Retype(QLineEdit* edit, const QString& text)
 }
 
 // The main window with tracks A, B and C, none with segments, A selected.
-class Editing : public testing::Test {
+class Editing : public MainWindowFixture {
 protected:
-    void SetUp() override
-    {
-        m_window = std::make_unique<CAnnotatorDlg>();
-        m_window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-        Timeline().m_tracks.RemoveAll();
-        for (const char* label : {"A", "B", "C"})
-            Timeline().m_tracks.AppendTrack()->SetLabel(label);
-        Timeline().m_selectedTrack = 0;
-    }
-    void TearDown() override
-    {
-        // Closing by the close box would ask about the unsaved annotations.
-        if (m_window->isVisible())
-            m_window->OnClose();
-        m_window.reset();
-    }
+    Editing() : MainWindowFixture({.tracksABC = true}) {}
 
-    CTimeline& Timeline() { return m_window->m_timeline; }
     Track* TrackAt(int position) { return Timeline().m_tracks.GetTrack(position); }
     Segment* AddSegment(int position, double start, double end, const std::string& title = " ")
     {
@@ -83,8 +67,6 @@ protected:
         QScreen* screen = QGuiApplication::primaryScreen();
         screen->grabWindow(0).save(QString(QUILL_TEST_DATA_DIR) + "/" + name);
     }
-
-    std::unique_ptr<CAnnotatorDlg> m_window;
 };
 
 TEST_F(Editing, MenuCommandsAddMoveAndDeleteTracks)

@@ -18,6 +18,7 @@
 #include "AboutDlg.h"
 #include "CAnnotatorDlg.h"
 #include "DialogUnits.h"
+#include "MainWindowFixture.h"
 #include "ModalScript.h"
 #include "ModelScrollBar.h"
 #include "TemplateWidgets.h"
@@ -44,21 +45,8 @@ QPoint AddArrowOf(const QScrollBar& bar)
     return bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddLine, &bar).center();
 }
 
-class MainWindow : public testing::Test {
+class MainWindow : public MainWindowFixture {
 protected:
-    void SetUp() override
-    {
-        m_window = std::make_unique<CAnnotatorDlg>();
-        m_window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-    void TearDown() override
-    {
-        if (m_window->isVisible())
-            m_window->close();
-        m_window.reset();
-    }
-
     void LoadVideo()
     {
         static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "main-window.mp4", 3.0, 160, 120);
@@ -78,8 +66,6 @@ protected:
         EXPECT_FALSE(script.TimedOut());
         return script.Seen();
     }
-
-    std::unique_ptr<CAnnotatorDlg> m_window;
 };
 
 } // namespace

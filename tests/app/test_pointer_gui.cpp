@@ -17,6 +17,7 @@
 
 #include "CAnnotatorDlg.h"
 #include "ControlPicture.h"
+#include "MainWindowFixture.h"
 #include "ModelScrollBar.h"
 #include "TestVideo.h"
 
@@ -52,15 +53,15 @@ std::vector<std::string> Items(const QMenu& menu)
     return items;
 }
 
-class PointerGui : public testing::Test {
+class PointerGui : public MainWindowFixture {
 protected:
+    PointerGui() : MainWindowFixture({.active = true}) {}
+
     void SetUp() override
     {
-        m_window = std::make_unique<CAnnotatorDlg>();
-        m_window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        MainWindowFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         QObject::connect(m_window.get(), &CAnnotatorDlg::commandReceived, m_window.get(),
                          [this](int command) { m_commands.push_back(command); });
         // The editing handlers may open their dialogs: answer them, so that
@@ -93,11 +94,8 @@ protected:
     {
         Xdo({"mouseup", "1"});
         Xdo({"mouseup", "3"});
-        // Closing asks about the track the menu added; the closer answers.
-        if (m_window->isVisible())
-            m_window->close();
+        MainWindowFixture::TearDown();
         m_dialogCloser.stop();
-        m_window.reset();
     }
 
     // Screen position of a pixel of the timeline area.
@@ -110,7 +108,6 @@ protected:
             kWaitMs);
     }
 
-    std::unique_ptr<CAnnotatorDlg> m_window;
     Segment* m_segment = nullptr; // owned by the window's timeline
     std::vector<int> m_commands;
     QTimer m_dialogCloser;

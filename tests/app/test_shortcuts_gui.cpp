@@ -16,6 +16,7 @@
 #include "CAnnotatorDlg.h"
 #include "CSegmentDlg.h"
 #include "CTrackDlg.h"
+#include "MainWindowFixture.h"
 #include "ModalScript.h"
 #include "ScrollHandling.h"
 #include "TestVideo.h"
@@ -28,31 +29,18 @@ constexpr int kWaitMs = 20000;
 
 // The main window, active, with tracks A, B and C, A selected, and a clean
 // history.
-class Shortcuts : public testing::Test {
+class Shortcuts : public MainWindowFixture {
 protected:
+    Shortcuts() : MainWindowFixture({.active = true, .tracksABC = true}) {}
+
     void SetUp() override
     {
         m_dir = fs::path(QUILL_TEST_DATA_DIR) / "shortcuts";
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
-        m_window = std::make_unique<CAnnotatorDlg>();
-        m_window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
-        Timeline().m_tracks.RemoveAll();
-        for (const char* label : {"A", "B", "C"})
-            Timeline().m_tracks.AppendTrack()->SetLabel(label);
-        Timeline().m_selectedTrack = 0;
-    }
-    void TearDown() override
-    {
-        if (m_window->isVisible())
-            m_window->OnClose();
-        m_window.reset();
+        MainWindowFixture::SetUp();
     }
 
-    CTimeline& Timeline() { return m_window->m_timeline; }
     const SegmentList& Segments(int track) { return Timeline().m_tracks.GetTrack(track)->GetSegments(); }
     std::string Path(const char* name) const { return (m_dir / name).string(); }
     // As the user types: to whatever has the keyboard focus.
@@ -94,7 +82,6 @@ protected:
     MpvEngine& Engine() { return m_window->m_player->Engine(); }
 
     fs::path m_dir;
-    std::unique_ptr<CAnnotatorDlg> m_window;
 };
 
 TEST_F(Shortcuts, EditingKeysReachTheirCommandsOnceAndTheCaptionFollows)
