@@ -14,6 +14,8 @@
 
 #include <mpv/client.h>
 
+#include "AllocatorTuning.h"
+
 namespace {
 
 enum ObservedProperty : uint64_t { kTimePos = 1, kPause, kMute, kEndReached, kDuration };
@@ -66,6 +68,7 @@ MpvEngine::MpvEngine(Output output, QObject* parent) : QObject(parent)
 {
     // mpv refuses to start under a numeric locale other than "C".
     std::setlocale(LC_NUMERIC, "C");
+    KeepLargeBuffersOutOfHeaps();
     m_mpv = mpv_create();
     if (m_mpv == nullptr)
         throw PlayerError::EngineUnavailable();

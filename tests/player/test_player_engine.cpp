@@ -1,8 +1,11 @@
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <malloc.h>
 
 #include <QTest>
 
@@ -207,6 +210,37 @@ TEST(SessionLifetime, MovieOutlivingItsSessionIsSafe)
     driver.SetProperty1082(100);
     driver.Release();
     EXPECT_FALSE(driver.HasMovie());
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILL_OWN_ALLOCATOR 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILL_OWN_ALLOCATOR 0
+#endif
+#endif
+#ifndef QUILL_OWN_ALLOCATOR
+#define QUILL_OWN_ALLOCATOR 1
+#endif
+
+// Freeing a large mapped block would otherwise raise glibc's mapping limit to
+// its size, and the next picture-sized block would come from a heap that
+// playback fragments.
+TEST(PlayerMemory, PictureSizedBlocksStayMappedAfterALargerOneIsFreed)
+{
+    if (!QUILL_OWN_ALLOCATOR)
+        GTEST_SKIP() << "the sanitizers' allocator ignores glibc's settings";
+    MpvEngine engine(MpvEngine::Output::Headless);
+    static void* volatile block = nullptr;
+    block = std::malloc(8 << 20);
+    ASSERT_NE(block, nullptr);
+    std::free(block);
+    const size_t mappedBefore = mallinfo2().hblkhd;
+    block = std::malloc(512 << 10);
+    ASSERT_NE(block, nullptr);
+    const size_t mappedAfter = mallinfo2().hblkhd;
+    std::free(block);
+    EXPECT_GE(mappedAfter, mappedBefore + (512 << 10)) << "a 512 KB block was served from a heap";
 }
 
 TEST(MovieDriver, EmptyDriverMakesNoCallAndYieldsZero)
