@@ -8,17 +8,26 @@ if [ "$QUILL_SOAK_MINUTES" -gt 20 ]; then baseline=600; else baseline=$((total /
 
 "$QUILL_SOAK_PROGRAM" --annotations "$dir/demo.xml" --folder "$dir" "$dir/demo.mp4" \
   > "$dir/program.log" 2>&1 &
-pid=$!
-cleanup() { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
+launcher=$!
+pid=$launcher
+cleanup() {
+  kill "$pid" 2>/dev/null || true
+  # A profiling wrapper writes its results once the program has gone.
+  wait "$launcher" 2>/dev/null || true
+}
 trap cleanup EXIT
 
+# The display is this session's own: the only Quillmark window on it is
+# ours, whether the program was started directly or through a wrapper.
 window=""
-for _ in $(seq 100); do
-  window="$(xdotool search --pid "$pid" --onlyvisible --name Quillmark 2>/dev/null | head -1 || true)"
+for _ in $(seq 300); do
+  window="$(xdotool search --onlyvisible --name Quillmark 2>/dev/null | head -1 || true)"
   [ -n "$window" ] && break
+  kill -0 "$launcher" 2>/dev/null || break
   sleep 0.2
 done
 [ -n "$window" ] || { echo "La fenêtre n'est pas apparue" >&2; cat "$dir/program.log" >&2; exit 1; }
+pid="$(xdotool getwindowpid "$window")"
 sleep 2
 
 # Places in the window, from its top-left corner, measured on a window of

@@ -9,13 +9,16 @@
 # the end, when descriptors are left open, or when the program dies.
 #   QUILL_SOAK_INTERVAL=seconds  sampling period (default 60)
 #   QUILL_SOAK_MAX_GROWTH=percent  allowed growth (default 10)
+#   QUILL_SOAK_PROGRAM=command  what to run instead of build/app/quillmark:
+#     another build, or a wrapper that profiles it (the process measured is
+#     the one that owns the window)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
 minutes="${1:-60}"
 interval="${QUILL_SOAK_INTERVAL:-60}"
-program=build/app/quillmark
-[ -x "$program" ] || { echo "build/app/quillmark manque : construisez d'abord" >&2; exit 2; }
+program="${QUILL_SOAK_PROGRAM:-$here/build/app/quillmark}"
+[ -x "$program" ] || { echo "$program manque : construisez d'abord" >&2; exit 2; }
 
 bash scripts/make-demo.sh build/demo > /dev/null
 work="$(mktemp -d /tmp/quill-soak.XXXXXX)"
@@ -24,5 +27,5 @@ cp build/demo/* "$work/"
 export QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1 XDG_RUNTIME_DIR="$work/xdg"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export QUILL_SOAK_MINUTES="$minutes" QUILL_SOAK_INTERVAL="$interval" QUILL_SOAK_DIR="$work"
-export QUILL_SOAK_PROGRAM="$here/$program"
+export QUILL_SOAK_PROGRAM="$program"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/soak-session.sh
