@@ -1,7 +1,6 @@
 // Our player layer against the same operations on a bare libmpv handle with
 // the same options and its own render widget, in the same run: opening a
 // file, an exact seek until its frame is on screen, and reading the time.
-#include <clocale>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -11,21 +10,20 @@
 #include <utility>
 #include <vector>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
-#include <QSurfaceFormat>
 #include <QWidget>
 
 #include <mpv/client.h>
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
+#include "BenchApplication.h"
 #include "BenchRatios.h"
 #include "CMovieDriver.h"
 #include "CQTControl.h"
-#include "CTimelineView.h"
 #include "CVideoSurface.h"
 #include "SeekAccuracy.h"
 
@@ -373,11 +371,7 @@ BENCHMARK(BM_BareGetTimePlaying)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    // The program's own default format, so the player runs as it does there.
-    QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
-    QApplication application(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    MpvEngine::SetAudioOutput("null");
+    BenchApplication application(argc, argv);
     RunSeekAccuracy();
     return RunWithRatios(argc, argv,
                          {{"SetSource / bare load", "BM_OurSetSource", "BM_BareLoad"},

@@ -4,7 +4,6 @@
 // case is a right press over the time area: one walk of the selected track's
 // segments, here 100,000 on one track with none under the cursor.
 
-#include <clocale>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -13,14 +12,12 @@
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QFrame>
-#include <QSurfaceFormat>
 
+#include "BenchApplication.h"
 #include "BenchRatios.h"
 #include "BenchTimelineData.h"
+#include "BenchWindow.h"
 #include "CAnnotatorDlg.h"
-#include "CTimelineView.h"
-#include "ModelScrollBar.h"
-#include "MpvEngine.h"
 #include "PointerDecision.h"
 
 namespace {
@@ -28,17 +25,6 @@ namespace {
 using BenchTimelineData::kRange;
 
 CAnnotatorDlg* g_window = nullptr;
-
-void Present()
-{
-    QCoreApplication::sendPostedEvents();
-}
-
-void ShowRange(int max, int page, int position)
-{
-    g_window->m_timeBar->Model().Set(0, max, page, position);
-    g_window->m_timeBar->SyncFromModel();
-}
 
 void CursorOnTimeline(int x, int y)
 {
@@ -106,10 +92,7 @@ BENCHMARK(BM_DecideRightPressWalk100k)->Unit(benchmark::kMicrosecond)->UseRealTi
 
 int main(int argc, char** argv)
 {
-    QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
-    QApplication application(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    MpvEngine::SetAudioOutput("null");
+    BenchApplication application(argc, argv);
 
     CAnnotatorDlg window;
     g_window = &window;
@@ -124,7 +107,7 @@ int main(int argc, char** argv)
         return 1;
     }
     BenchTimelineData::Fill(window.m_timeline);
-    ShowRange(kRange, kRange / 100, kRange / 2);
+    ShowRange(window, kRange, kRange / 100, kRange / 2);
     window.OnTimer(); // the font and the span, outside the measurement
 
     return RunWithRatios(argc, argv,

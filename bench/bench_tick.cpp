@@ -5,7 +5,6 @@
 // Without a video the time stands still, so after the first tick of a view
 // the tick draws and presents nothing.
 
-#include <clocale>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -15,17 +14,16 @@
 
 #include <unistd.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QOpenGLWidget>
-#include <QSurfaceFormat>
 
+#include "BenchApplication.h"
 #include "BenchRatios.h"
 #include "BenchTimelineData.h"
+#include "BenchWindow.h"
 #include "CAnnotatorDlg.h"
 #include "CTimelineView.h"
-#include "ModelScrollBar.h"
-#include "MpvEngine.h"
 
 namespace {
 
@@ -53,19 +51,6 @@ double ProcessAgeSeconds()
     return now.tv_sec + now.tv_nsec * 1e-9 - static_cast<double>(startTicks) / sysconf(_SC_CLK_TCK);
 }
 
-// Delivers the paint the tick scheduled without running the window's own
-// timer, which would add ticks of its own to the measure.
-void Present()
-{
-    QCoreApplication::sendPostedEvents();
-}
-
-void ShowRange(int max, int page, int position)
-{
-    g_window->m_timeBar->Model().Set(0, max, page, position);
-    g_window->m_timeBar->SyncFromModel();
-}
-
 void BM_EmptyFrame(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -78,7 +63,7 @@ void BM_EmptyFrame(benchmark::State& state)
 void BM_TickSampleData(benchmark::State& state)
 {
     // The window's own start: the sample track; this runs before the fill below.
-    ShowRange(100, 100, 0);
+    ShowRange(*g_window, 100, 100, 0);
     for (auto _ : state) {
         g_window->OnTimer();
         Present();
@@ -88,7 +73,7 @@ void BM_TickSampleData(benchmark::State& state)
 void BM_Tick100kOnePercent(benchmark::State& state)
 {
     BenchTimelineData::Fill(g_window->m_timeline);
-    ShowRange(kRange, kRange / 100, kRange / 2);
+    ShowRange(*g_window, kRange, kRange / 100, kRange / 2);
     for (auto _ : state) {
         g_window->OnTimer();
         Present();
@@ -99,7 +84,7 @@ void BM_Tick100kOnePercent(benchmark::State& state)
 void BM_Tick100kWholeRangeStill(benchmark::State& state)
 {
     BenchTimelineData::Fill(g_window->m_timeline);
-    ShowRange(kRange, kRange, 0);
+    ShowRange(*g_window, kRange, kRange, 0);
     g_window->OnTimer();
     for (auto _ : state) {
         g_window->OnTimer();
@@ -122,7 +107,7 @@ void TicksWithAChange(benchmark::State& state)
 
 void BM_TickSampleDataMoving(benchmark::State& state)
 {
-    ShowRange(100, 100, 0);
+    ShowRange(*g_window, 100, 100, 0);
     TicksWithAChange(state);
     g_window->m_timeline.m_selectedTrack = 0;
 }
@@ -130,7 +115,7 @@ void BM_TickSampleDataMoving(benchmark::State& state)
 void BM_Tick100kOnePercentMoving(benchmark::State& state)
 {
     BenchTimelineData::Fill(g_window->m_timeline);
-    ShowRange(kRange, kRange / 100, kRange / 2);
+    ShowRange(*g_window, kRange, kRange / 100, kRange / 2);
     g_window->OnTimer();
     TicksWithAChange(state);
 }
@@ -138,7 +123,7 @@ void BM_Tick100kOnePercentMoving(benchmark::State& state)
 void BM_Tick100kWholeRangeMoving(benchmark::State& state)
 {
     BenchTimelineData::Fill(g_window->m_timeline);
-    ShowRange(kRange, kRange, 0);
+    ShowRange(*g_window, kRange, kRange, 0);
     g_window->OnTimer();
     TicksWithAChange(state);
 }
@@ -155,10 +140,7 @@ BENCHMARK(BM_Tick100kWholeRangeMoving)->Unit(benchmark::kMillisecond)->UseRealTi
 
 int main(int argc, char** argv)
 {
-    QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
-    QApplication application(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    MpvEngine::SetAudioOutput("null");
+    BenchApplication application(argc, argv);
 
     CAnnotatorDlg window;
     g_window = &window;
