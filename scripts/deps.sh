@@ -4,7 +4,7 @@
 set -euo pipefail
 
 QUILL_PACKAGES=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ninja-build lld
   libxml2-dev libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libqt6opengl6-dev qt6-translations-l10n
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils

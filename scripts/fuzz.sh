@@ -35,13 +35,18 @@ build "$out/fuzz_load_file" -fsanitize=fuzzer,address,undefined,float-cast-overf
 bash scripts/make-fuzz-corpus.sh "$out/seeds" >/dev/null
 
 echo "== Fuzzing the annotation reader for ${seconds} s =="
+# The fuzzer's own status, read before anything else runs: an "|| true"
+# after the pipe would leave only its own success in PIPESTATUS.
+set +e
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   "$out/fuzz_load_file" "$out/corpus" "$out/seeds" \
     -dict=fuzz/annotation.dict -max_len=8192 -timeout=1 -rss_limit_mb=2048 \
     -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix="$out/artifacts/" 2>&1 | tee "$out/last-run.log" | grep -v '^#[0-9]*.*\(NEW\|REDUCE\|pulse\)' || true
-status="${PIPESTATUS[0]}"
+    -artifact_prefix="$out/artifacts/" 2>&1 | tee "$out/last-run.log" | grep -v '^#[0-9]*.*\(NEW\|REDUCE\|pulse\)'
+statuses=("${PIPESTATUS[@]}")
+set -e
+status="${statuses[0]}"
 if [ "$status" -ne 0 ]; then
   echo "Fuzzing found a fault (status $status); see $out/last-run.log and $out/artifacts/" >&2
   exit 1
