@@ -35,6 +35,9 @@ void LoadWatch::Follow(const mpv_event& event, uint64_t loadReply)
     case MPV_EVENT_FILE_LOADED:
         OnFileLoaded();
         break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        OnPlaybackRestart();
+        break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         OnEndFile(end->playlist_entry_id, end->error == MPV_ERROR_UNKNOWN_FORMAT);
@@ -64,10 +67,16 @@ void LoadWatch::OnStartFile(int64_t entry)
 
 void LoadWatch::OnFileLoaded()
 {
-    if (m_state != State::Waiting)
-        return;
     m_lastLoaded = m_lastStarted;
-    Settle();
+    if (m_state == State::Waiting)
+        Settle();
+}
+
+void LoadWatch::OnPlaybackRestart()
+{
+    // Between a file's start and its load, a frame shown is the previous file's.
+    if (m_lastLoaded == m_lastStarted)
+        m_lastShown = m_lastLoaded;
 }
 
 void LoadWatch::OnEndFile(int64_t entry, bool unknownFormat)

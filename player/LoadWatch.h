@@ -23,6 +23,8 @@ public:
     void OnStartFile(int64_t entry);
     // The core opened the file it started last.
     void OnFileLoaded();
+    // The core shows a frame of the file it loaded last.
+    void OnPlaybackRestart();
     // `unknownFormat`: the core could not read the file as media.
     void OnEndFile(int64_t entry, bool unknownFormat);
     void OnShutdown();
@@ -32,6 +34,8 @@ public:
     int64_t Entry() const { return m_entry.value_or(0); }
     // A failure because the file is not media at all.
     bool NotMedia() const { return m_notMedia; }
+    // Our file's first frame has been shown; followed after it opened too.
+    bool Shown() const { return m_entry && m_lastShown == *m_entry; }
 
 private:
     void Settle();
@@ -41,6 +45,7 @@ private:
     std::optional<int64_t> m_entry;
     int64_t m_lastStarted = -1;
     int64_t m_lastLoaded = -1;
+    int64_t m_lastShown = -1;
     // Entries that ended while ours was not known yet, with their reason.
     std::map<int64_t, bool> m_ended;
     bool m_notMedia = false;

@@ -146,9 +146,11 @@ void MpvEngine::Load(const std::string& path)
         return;
     }
     SendLoad(path);
-    WaitForLoad(path);
+    const bool shown = WaitForLoad(path);
     if (const auto error = TakeOpenedFile(path, FileFacts::Read(m_mpv)))
         FailLoad(*error);
+    if (shown)
+        m_frameIndex.ReadNow();
     emit StateChanged();
 }
 
@@ -195,7 +197,7 @@ void MpvEngine::SendLoad(const std::string& path)
         FailLoad(PlayerError::CannotOpen(path));
 }
 
-void MpvEngine::WaitForLoad(const std::string& path)
+bool MpvEngine::WaitForLoad(const std::string& path)
 {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(kLoadTimeoutMs);
@@ -212,7 +214,7 @@ void MpvEngine::WaitForLoad(const std::string& path)
             break;
         case LoadWatch::State::Opened:
             m_entry = watch.Entry();
-            return;
+            return watch.Shown();
         case LoadWatch::State::Failed:
             FailLoad(watch.NotMedia() ? PlayerError::NotAVideo(path) : PlayerError::CannotOpen(path));
         }
@@ -224,12 +226,20 @@ void MpvEngine::FollowOpening(const mpv_event& event)
     // Once every fact asked has come back, the file is the engine's or fails.
     const auto settle = [this] {
         const FileFacts facts = m_openingFacts->Facts();
+        const bool shown = m_opening->Shown();
         m_entry = m_opening->Entry();
         m_opening.reset();
         m_openingFacts.reset();
-        if (const auto error = TakeOpenedFile(m_openingPath, facts))
+        if (const auto error = TakeOpenedFile(m_openingPath, facts)) {
             FailOpening(*error);
+            return;
+        }
+        // The first frame may have come before the answers: the frame times,
+        // read once it is shown, would otherwise never be.
+        if (shown)
+            m_frameIndex.ReadNow();
     };
+    m_opening->Follow(event, ReplyId(kLoadReply));
     if (m_openingFacts) {
         if (event.event_id == MPV_EVENT_END_FILE
             && static_cast<const mpv_event_end_file*>(event.data)->playlist_entry_id == m_opening->Entry()) {
@@ -240,7 +250,6 @@ void MpvEngine::FollowOpening(const mpv_event& event)
             settle();
         return;
     }
-    m_opening->Follow(event, ReplyId(kLoadReply));
     switch (m_opening->GetState()) {
     case LoadWatch::State::Waiting:
         return;

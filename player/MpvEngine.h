@@ -99,7 +99,8 @@ private:
     void Configure(Output output);
     void Observe();
     void SendLoad(const std::string& path);
-    void WaitForLoad(const std::string& path);
+    // True when the file's first frame was shown before it was known open.
+    bool WaitForLoad(const std::string& path);
     void FollowOpening(const mpv_event& event);
     // Empty when the file opened is playable; the engine then holds it.
     std::optional<PlayerError> TakeOpenedFile(const std::string& path, const FileFacts& facts);

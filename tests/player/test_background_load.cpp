@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -151,6 +152,57 @@ TEST_F(Background, ALaterLoadOrUnloadDropsTheOneOpening)
     EXPECT_EQ(m_failures.count(), 0);
 }
 
+namespace {
+
+int CountEntries(const char* folder)
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++count;
+    return count;
+}
+
+bool Settles(PlayerSession& session, const std::string& path)
+{
+    session.StartSource(path);
+    MpvEngine& engine = session.Engine();
+    return QTest::qWaitFor([&] { return engine.IsLoaded() && engine.HasFrameTimes(); }, kWaitMs);
+}
+
+} // namespace
+
+// Its first frame may come before the core has answered what the file is.
+TEST_F(Background, EveryFileGetsItsFrameTimes)
+{
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(Settles(m_session, i % 2 == 0 ? Other() : Clip()))
+            << "load " << i << (Engine().IsLoaded() ? ": no frame times" : ": not loaded");
+}
+
+// The companion opens a file per segment for hours: each one's descriptors
+// and threads (the core's, and the frame time reader's) must go with it.
+TEST_F(Background, ManySwitchesLeaveNoDescriptorOrThreadBehind)
+{
+    const auto settle = [&](const std::string& path) { return Settles(m_session, path); };
+    ASSERT_TRUE(settle(Other()));
+    ASSERT_TRUE(settle(Clip()));
+    const int descriptors = CountEntries("/proc/self/fd");
+    const int threads = CountEntries("/proc/self/task");
+
+    for (int i = 0; i < 40; ++i) {
+        // Some are dropped while opening, the others read to the end.
+        m_session.StartSource(i % 3 == 0 ? Text() : Clip());
+        ASSERT_TRUE(settle(i % 2 == 0 ? Other() : Clip())) << "switch " << i;
+    }
+    ASSERT_TRUE(settle(Clip()));
+    // Threads of the last file but one may still be on their way out.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return CountEntries("/proc/self/task") <= threads; }, kWaitMs))
+        << CountEntries("/proc/self/task") << " threads, " << threads << " before";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return CountEntries("/proc/self/fd") <= descriptors; }, kWaitMs))
+        << CountEntries("/proc/self/fd") << " descriptors, " << descriptors << " before";
+    EXPECT_EQ(m_failures.count(), 0);
+}
+
 TEST(LoadWatch, OpensOnlyOnItsOwnEntryWhateverTheOrderOfEvents)
 {
     {
@@ -184,6 +236,40 @@ TEST(LoadWatch, OpensOnlyOnItsOwnEntryWhateverTheOrderOfEvents)
         EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
         watch.OnEndFile(9, true); // afterwards: no longer a load failure
         EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
+    }
+}
+
+TEST(LoadWatch, KnowsWhenItsOwnFirstFrameWasShownWhenEverTheReplyComes)
+{
+    {
+        LoadWatch watch; // the previous file's frame, then ours after the reply
+        watch.OnStartFile(4);
+        watch.OnPlaybackRestart();
+        watch.OnFileLoaded();
+        watch.OnReply(0, 4);
+        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
+        EXPECT_FALSE(watch.Shown());
+        watch.OnPlaybackRestart();
+        EXPECT_TRUE(watch.Shown());
+    }
+    {
+        LoadWatch watch; // shown before the reply named the entry
+        watch.OnStartFile(6);
+        watch.OnFileLoaded();
+        watch.OnPlaybackRestart();
+        EXPECT_FALSE(watch.Shown());
+        watch.OnReply(0, 6);
+        EXPECT_TRUE(watch.Shown());
+    }
+    {
+        LoadWatch watch; // a file loaded and shown, but an earlier one than ours
+        watch.OnReply(0, 8);
+        watch.OnStartFile(7);
+        watch.OnFileLoaded();
+        watch.OnPlaybackRestart();
+        watch.OnStartFile(8);
+        watch.OnPlaybackRestart();
+        EXPECT_FALSE(watch.Shown());
     }
 }
 
