@@ -4,12 +4,14 @@
 // bars and titles is copied); scrolling moves the rows every frame (the layer
 // is redrawn); "uncached" draws every layer on every frame.
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
 #include <GL/gl.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QPalette>
 #include <QRect>
 #include <QSurfaceFormat>
@@ -91,16 +93,59 @@ void BM_Playing(benchmark::State& state, int start, int span, bool cache)
     }
 }
 
-// The rows move by a pixel each frame.
-void BM_Scrolling(benchmark::State& state, int start, int span)
+// The rows move by a pixel each frame; the layer is put together, or drawn.
+void BM_Scrolling(benchmark::State& state, int start, int span, bool compose)
 {
     Visible(start, span, true);
+    g_scene->renderer->SetLayerComposition(compose);
     Tick(true);
     int frame = 0;
     for (auto _ : state) {
         g_scene->timeline.m_trackScroll = ++frame % 50;
         Tick(true);
     }
+    g_scene->renderer->SetLayerComposition(true);
+}
+
+// The span shrinks by a hundredth each frame, from the whole range down.
+void BM_Zooming(benchmark::State& state, bool compose)
+{
+    Visible(0, kRange, true);
+    g_scene->renderer->SetLayerComposition(compose);
+    Tick(true);
+    int frame = 0;
+    for (auto _ : state) {
+        const int step = ++frame % 50;
+        g_scene->timeline.m_viewSpan = kRange - step * (kRange / 100);
+        g_scene->timeline.m_viewStart = step * (kRange / 200);
+        Tick(true);
+    }
+    g_scene->renderer->SetLayerComposition(true);
+}
+
+QImage WholeRangePicture(bool compose)
+{
+    Visible(0, kRange, true);
+    g_scene->renderer->SetLayerComposition(compose);
+    g_scene->timeline.m_trackScroll = 7;
+    Tick(true);
+    g_scene->timeline.m_trackScroll = 0;
+    Tick(true);
+    g_scene->renderer->SetLayerComposition(true);
+    return g_scene->view.GrabFrame();
+}
+
+// The fast path must not change a pixel: said before the figures.
+void ComparePictures()
+{
+    const QImage drawn = WholeRangePicture(false);
+    const QImage composed = WholeRangePicture(true);
+    long differing = drawn.size() == composed.size() ? 0 : -1;
+    for (int y = 0; differing >= 0 && y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            differing += drawn.pixel(x, y) != composed.pixel(x, y);
+    std::printf("whole range, 100,000 segments: composed layer against drawn layer: %ld differing pixels of %d%s\n",
+                differing, drawn.width() * drawn.height(), g_scene->renderer->LastLayerWasComposed() ? "" : " (NOT COMPOSED)");
 }
 
 } // namespace
@@ -114,7 +159,14 @@ BENCHMARK_CAPTURE(BM_Playing, WholeRangeUncached, 0, kRange, false)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK_CAPTURE(BM_Playing, OnePercentUncached, kRange / 2, kRange / 100, false)
     ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_Scrolling, WholeRange, 0, kRange)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK_CAPTURE(BM_Scrolling, WholeRange, 0, kRange, true)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK_CAPTURE(BM_Scrolling, WholeRangeDrawn, 0, kRange, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK_CAPTURE(BM_Scrolling, OnePercent, kRange / 2, kRange / 100, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Scrolling, OnePercentDrawn, kRange / 2, kRange / 100, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Zooming, WholeRange, true)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK_CAPTURE(BM_Zooming, WholeRangeDrawn, false)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK_CAPTURE(BM_View, WholeRangeUnculled, 0, kRange, false)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK_CAPTURE(BM_View, OnePercentUnculled, kRange / 2, kRange / 100, false)
@@ -149,6 +201,7 @@ int main(int argc, char** argv)
     scene.timeline.m_viewRect = {0, 0, 750, 244};
     scene.timeline.SetRenderer(std::move(renderer));
     Tick(true); // builds the font lists outside the measurement
+    ComparePictures();
 
     return RunWithRatios(argc, argv,
                          {{"whole range / empty frame", "BM_View/WholeRange", "BM_EmptyFrame"},
@@ -158,6 +211,17 @@ int main(int argc, char** argv)
                           {"playing uncached, 1 % visible / empty frame", "BM_Playing/OnePercentUncached",
                            "BM_EmptyFrame"},
                           {"scrolling, whole range / empty frame", "BM_Scrolling/WholeRange", "BM_EmptyFrame"},
+                          {"scrolling, whole range, layer drawn / empty frame", "BM_Scrolling/WholeRangeDrawn",
+                           "BM_EmptyFrame"},
+                          {"scrolling, whole range: composed / drawn", "BM_Scrolling/WholeRange",
+                           "BM_Scrolling/WholeRangeDrawn"},
+                          {"scrolling, 1 % visible: composed / drawn", "BM_Scrolling/OnePercent",
+                           "BM_Scrolling/OnePercentDrawn"},
+                          {"zooming, whole range / empty frame", "BM_Zooming/WholeRange", "BM_EmptyFrame"},
+                          {"zooming, whole range, layer drawn / empty frame", "BM_Zooming/WholeRangeDrawn",
+                           "BM_EmptyFrame"},
+                          {"zooming, whole range: composed / drawn", "BM_Zooming/WholeRange",
+                           "BM_Zooming/WholeRangeDrawn"},
                           {"1 % visible / empty frame", "BM_View/OnePercent", "BM_EmptyFrame"},
                           {"whole range unculled / empty frame", "BM_View/WholeRangeUnculled", "BM_EmptyFrame"},
                           {"1 % visible unculled / empty frame", "BM_View/OnePercentUnculled", "BM_EmptyFrame"}});

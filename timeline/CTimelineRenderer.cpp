@@ -7,30 +7,12 @@
 #include <QOpenGLContext>
 
 #include "FrameCulling.h"
+#include "GLCoordinates.h"
 #include "Timeline.h"
 
 namespace {
 
 void SetColour(float red, float green, float blue) { glColor3f(red, green, blue); }
-
-// Times and pixel positions go to OpenGL as floats, and every such
-// conversion is clamped here. A bound typed as 1e300 is a fine double but no
-// float: converting it would be undefined. And a vertex far outside the area
-// is clipped in float arithmetic whose error grows with the coordinate, so
-// at 1e30 pixels a bar's visible edge lands anywhere: positions stop a
-// hundred thousand pixels out, beyond any screen.
-constexpr double kFarthestTime = 1e30;
-constexpr double kFarthestPixel = 1e5;
-
-float TimeForGL(double time)
-{
-    return static_cast<float>(std::clamp(time, -kFarthestTime, kFarthestTime));
-}
-
-float PixelForGL(double x)
-{
-    return static_cast<float>(std::clamp(x, -kFarthestPixel, kFarthestPixel));
-}
 
 } // namespace
 
@@ -109,30 +91,6 @@ void CTimelineRenderer::MatchFontToViewport()
     glGetIntegerv(GL_VIEWPORT, viewport);
     if (viewport[2] > 0)
         m_font.SetPixelRatio(static_cast<double>(viewport[2]) / width);
-}
-
-bool CTimelineRenderer::CompositeBarsAndTitles()
-{
-    if (!m_layerCache)
-        return false;
-    LayerCache::Key key = LayerCache::Key::FromCurrentState();
-    key.viewStart = m_pTimeline->m_viewStart;
-    key.viewSpan = m_pTimeline->m_viewSpan;
-    key.areaWidth = ViewRect().Width();
-    key.revision = m_pTimeline->Revision();
-    key.culling = m_culling;
-    switch (m_layer.Begin(key)) {
-    case LayerCache::State::Unavailable:
-        return false;
-    case LayerCache::State::Redraw:
-        DrawBarsAndTitles();
-        m_layer.EndRedraw();
-        break;
-    case LayerCache::State::UpToDate:
-        break;
-    }
-    m_layer.Composite();
-    return true;
 }
 
 void CTimelineRenderer::DrawTimeLine()

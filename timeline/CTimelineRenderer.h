@@ -1,11 +1,19 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <QPointer>
+
 #include "CGLFont.h"
 #include "LayerCache.h"
+#include "LayerComposition.h"
 #include "TimelineGeometry.h"
 #include "TimelineRenderer.h"
 
 class CTimeline;
+class QOpenGLContext;
 class FrameCulling;
 class Segment;
 class Track;
@@ -45,8 +53,15 @@ public:
     // view, the track scroll or the annotations change; off draws them on
     // every frame, the reference the tests compare against.
     void SetLayerCache(bool enabled) { m_layerCache = enabled; }
+    // A layer made anew is put together from the bars' keys and the titles'
+    // raster positions when it can be; off draws it, bar then title.
+    void SetLayerComposition(bool enabled) { m_layerComposition = enabled; }
 
     const CGLFont& Font() const { return m_font; }
+    // Whether the last frame that made its bars-and-titles layer anew put
+    // it together rather than drew it; the tests' proof that they compared
+    // the two.
+    bool LastLayerWasComposed() const { return m_lastLayerComposed; }
 
 private:
     bool CanDraw() const;
@@ -64,9 +79,32 @@ private:
     bool CompositeBarsAndTitles();
     void DrawRow(const Track& track, double rowTop, const FrameCulling& culling);
 
+    // The layer put together from the bars' keys and the titles' raster
+    // positions instead of drawn; false, having changed nothing, when this
+    // context or its state cannot give the drawing's exact pixels that way.
+    bool ComposeBarsAndTitles();
+    bool CanCompose();
+    bool KeyColoursAreExact();
+    void StampTitles(const FrameCulling& culling);
+    void DrawBarKeys(const FrameCulling& culling);
+    // Visits the segments of the rows the culling keeps, in drawing order,
+    // with the row's matrix in force, the row's top and the segment's
+    // number in the frame.
+    template <typename Visit>
+    void ForEachReachableSegment(const FrameCulling& culling, Visit&& visit);
+
     CGLFont m_font;
     CTimeline* m_pTimeline = nullptr;
     bool m_culling = true;
     bool m_layerCache = true;
+    bool m_layerComposition = true;
     LayerCache m_layer;
+
+    LayerComposition m_composition;
+    std::vector<uint8_t> m_layerPixels;
+    std::string m_titleCodes;
+    // The context whose key colours were checked; cleared by Qt when it goes.
+    QPointer<QOpenGLContext> m_keyCheckContext;
+    bool m_keyColoursExact = false;
+    bool m_lastLayerComposed = false;
 };

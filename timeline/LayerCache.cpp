@@ -89,3 +89,55 @@ void LayerCache::Composite()
     gl->glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     gl->glBindFramebuffer(GL_FRAMEBUFFER, m_target);
 }
+
+int LayerCache::Width() const
+{
+    return m_layer ? m_layer->width() : 0;
+}
+
+int LayerCache::Height() const
+{
+    return m_layer ? m_layer->height() : 0;
+}
+
+namespace {
+
+// Tightly packed rows whatever the caller left in the pixel store.
+void PlainPixelStore()
+{
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+}
+
+} // namespace
+
+void LayerCache::ReadPixels(std::vector<uint8_t>& rgba) const
+{
+    rgba.resize(static_cast<size_t>(Width()) * static_cast<size_t>(Height()) * 4);
+    if (rgba.empty())
+        return;
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    PlainPixelStore();
+    glReadPixels(0, 0, Width(), Height(), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glPopClientAttrib();
+}
+
+void LayerCache::WritePixels(const std::vector<uint8_t>& rgba)
+{
+    if (m_layer == nullptr || rgba.size() != static_cast<size_t>(Width()) * static_cast<size_t>(Height()) * 4)
+        return;
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glBindTexture(GL_TEXTURE_2D, m_layer->texture());
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    PlainPixelStore();
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Width(), Height(), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glPopClientAttrib();
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+}

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QPointer>
 
@@ -52,6 +53,14 @@ public:
     void EndRedraw();
     // Copies the layer onto the frame's framebuffer, over everything there.
     void Composite();
+
+    // Between a Begin that asked for a redraw and its EndRedraw: the layer's
+    // size, its pixels (RGBA bytes, rows bottom-up), and their replacement
+    // by pixels put together elsewhere.
+    int Width() const;
+    int Height() const;
+    void ReadPixels(std::vector<uint8_t>& rgba) const;
+    void WritePixels(const std::vector<uint8_t>& rgba);
     // The next Begin redraws.
     void Forget() { m_key.reset(); }
 
