@@ -52,9 +52,8 @@ bool CGLFont::EnsureLists()
                  glyph.bits.empty() ? &kNoBits : glyph.bits.data());
         glEndList();
     }
-    // Mesa may draw a whole glCallLists of glyphs from a texture atlas, but
-    // only when the 256 lists from the base are all plain bitmaps. Code 255
-    // is never called: this list only completes the range.
+    // Code 255 is never called: this empty list only completes the 256
+    // lists a byte can name from the base.
     glNewList(kFirstList + ListCodes::kGlyphCount, GL_COMPILE);
     glBitmap(0, 0, 0.0f, 0.0f, 0.0f, 0.0f, &kNoBits);
     glEndList();
