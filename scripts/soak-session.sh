@@ -46,14 +46,29 @@ rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$pid/status"; }
 fds() { ls "/proc/$pid/fd" | wc -l; }
 # A box left open by some action would take every later click: answer it.
 close_boxes() {
-  local w
+  local w name
   for w in $(xdotool search --maxdepth 1 --pid "$pid" --onlyvisible '.*' 2>/dev/null); do
     # The search also gives the root window, which has no name.
-    [ "$w" = "$window" ] || [ -z "$(xdotool getwindowname "$w" 2>/dev/null)" ] && continue
+    name="$(xdotool getwindowname "$w" 2>/dev/null || true)"
+    [ "$w" = "$window" ] || [ -z "$name" ] && continue
     xdotool windowfocus "$w" key Escape 2>/dev/null || true
-    echo "une fenêtre « $(xdotool getwindowname "$w" 2>/dev/null) » a été fermée" >> "$dir/boxes.log"
+    echo "une fenêtre « $name » a été fermée" >> "$dir/boxes.log"
   done
 }
+
+# A box at start says the video or the annotations did not open: the soak
+# would then measure a program with nothing to play. The start files open
+# after the window shows, a slow video within the player's 5 s.
+for _ in $(seq 8); do
+  close_boxes
+  [ -s "$dir/boxes.log" ] && break
+  sleep 1
+done
+if [ -s "$dir/boxes.log" ]; then
+  echo "ÉCHEC : le programme a signalé une erreur au démarrage" >&2
+  cat "$dir/boxes.log" "$dir/program.log" >&2
+  exit 1
+fi
 
 start=$SECONDS
 next_sample=0

@@ -6,7 +6,8 @@
 # every few minutes. Samples the resident memory and the open descriptors
 # each minute, and fails when memory grows more than 10 % between the
 # baseline (minute 10, or half-way through runs of 20 minutes or less) and
-# the end, when descriptors are left open, or when the program dies.
+# the end, when descriptors are left open, when the program dies, or when it
+# reports an error on starting (it would then have nothing to play).
 #   QUILL_SOAK_INTERVAL=seconds  sampling period (default 60)
 #   QUILL_SOAK_MAX_GROWTH=percent  allowed growth (default 10)
 #   QUILL_SOAK_PROGRAM=command  what to run instead of build/app/quillmark:
