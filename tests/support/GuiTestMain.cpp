@@ -6,6 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define QUILL_LEAK_CHECKS 1
+#else
+#define QUILL_LEAK_CHECKS 0
+#endif
+
 #include "CTimelineView.h"
 #include "GlDriverPin.h"
 #include "MpvEngine.h"
@@ -22,5 +29,11 @@ int main(int argc, char** argv)
     MpvEngine::SetAudioOutput("null");
     const int result = RUN_ALL_TESTS();
     PinGlDriversForLeakReports();
+#if QUILL_LEAK_CHECKS
+    // Leaks are looked for now, with every thread idle, and not again at
+    // exit: there the libraries' threads end while the checker stops them,
+    // and it has crashed on one of them after every test had passed.
+    __lsan_do_leak_check();
+#endif
     return result;
 }
