@@ -93,19 +93,18 @@ build_status=0
 } || build_status=$?
 end_phase
 
-begin_phase "Fuzzing the annotation reader (short pass)"
-fuzz_status=0
-wait "$fuzz" || fuzz_status=$?
-cat "$logs/fuzz.log"
-[ "$fuzz_status" -eq 0 ] || failed+=("fuzzing (status $fuzz_status)")
-end_phase
-
-begin_phase "Soak (short pass)"
-soak_status=0
-wait "$soak" || soak_status=$?
-cat "$logs/soak.log"
-[ "$soak_status" -eq 0 ] || failed+=("soak (status $soak_status)")
-end_phase
+# Waits for a pass started in the background, shows its log and notes a
+# failure under its name.
+collect() {
+  local name="$1" pid="$2" log="$3" status=0
+  begin_phase "$name"
+  wait "$pid" || status=$?
+  cat "$log"
+  [ "$status" -eq 0 ] || failed+=("$name (status $status)")
+  end_phase
+}
+collect "Fuzzing the annotation reader (short pass)" "$fuzz" "$logs/fuzz.log"
+collect "Soak (short pass)" "$soak" "$logs/soak.log"
 
 if [ "$build_status" -ne 0 ]; then
   echo "FAILED: the sanitizer build (status $build_status)" >&2
