@@ -147,10 +147,8 @@ void MpvEngine::Load(const std::string& path)
     }
     SendLoad(path);
     const bool shown = WaitForLoad(path);
-    if (const auto error = TakeOpenedFile(path, FileFacts::Read(m_mpv)))
+    if (const auto error = TakeOpenedFile(path, FileFacts::Read(m_mpv), shown))
         FailLoad(*error);
-    if (shown)
-        m_frameIndex.ReadNow();
     emit StateChanged();
 }
 
@@ -230,14 +228,8 @@ void MpvEngine::FollowOpening(const mpv_event& event)
         m_entry = m_opening->Entry();
         m_opening.reset();
         m_openingFacts.reset();
-        if (const auto error = TakeOpenedFile(m_openingPath, facts)) {
+        if (const auto error = TakeOpenedFile(m_openingPath, facts, shown))
             FailOpening(*error);
-            return;
-        }
-        // The first frame may have come before the answers: the frame times,
-        // read once it is shown, would otherwise never be.
-        if (shown)
-            m_frameIndex.ReadNow();
     };
     m_opening->Follow(event, ReplyId(kLoadReply));
     if (m_openingFacts) {
@@ -267,13 +259,13 @@ void MpvEngine::FollowOpening(const mpv_event& event)
     }
 }
 
-std::optional<PlayerError> MpvEngine::TakeOpenedFile(const std::string& path, const FileFacts& facts)
+std::optional<PlayerError> MpvEngine::TakeOpenedFile(const std::string& path, const FileFacts& facts, bool shown)
 {
     if (!facts.IsVideo())
         return PlayerError::NotAVideo(path);
     m_videoTrack = facts.videoTrack;
     m_loaded = true;
-    m_clock.StartFile(PlaybackClock::ToMilliseconds(facts.duration), facts.fps);
+    m_clock.StartFile(PlaybackClock::ToMilliseconds(facts.duration), facts.fps, shown);
     double lead = facts.fps > 0.0 ? 0.0 : kUnindexedSeekLeadSeconds;
     mpv_set_property_async(m_mpv, 0, "hr-seek-demuxer-offset", MPV_FORMAT_DOUBLE, &lead);
     m_frameIndex.Start(path, this, [this](std::shared_ptr<const FrameTimes> times) {
@@ -281,6 +273,10 @@ std::optional<PlayerError> MpvEngine::TakeOpenedFile(const std::string& path, co
         emit StateChanged();
     });
     mpv_get_property_async(m_mpv, ReplyId(kZeroReply), "demuxer-start-time", MPV_FORMAT_DOUBLE);
+    // The restart that reads the frame times once the first frame is shown
+    // has already gone by.
+    if (shown)
+        m_frameIndex.ReadNow();
     return std::nullopt;
 }
 

@@ -103,7 +103,8 @@ private:
     bool WaitForLoad(const std::string& path);
     void FollowOpening(const mpv_event& event);
     // Empty when the file opened is playable; the engine then holds it.
-    std::optional<PlayerError> TakeOpenedFile(const std::string& path, const FileFacts& facts);
+    // `shown`: its first frame was shown before it was taken.
+    std::optional<PlayerError> TakeOpenedFile(const std::string& path, const FileFacts& facts, bool shown);
     [[noreturn]] void FailLoad(const PlayerError& error);
     void FailOpening(const PlayerError& error);
     void ForgetFile();

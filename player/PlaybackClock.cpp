@@ -30,13 +30,13 @@ void PlaybackClock::Reset()
     *this = PlaybackClock();
 }
 
-void PlaybackClock::StartFile(int32_t durationMs, double framesPerSecond)
+void PlaybackClock::StartFile(int32_t durationMs, double framesPerSecond, bool firstFrameShown)
 {
     Reset();
     m_hasFile = true;
     m_durationMs = std::max<int32_t>(0, durationMs);
     m_fps = std::isfinite(framesPerSecond) && framesPerSecond > 0.0 ? framesPerSecond : 0.0;
-    m_inFlight = true;
+    m_inFlight = !firstFrameShown;
 }
 
 void PlaybackClock::SetFrameTimes(std::shared_ptr<const FrameTimes> times)

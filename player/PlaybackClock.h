@@ -23,8 +23,10 @@ public:
 
     // Nothing loaded: every time reads 0.
     void Reset();
-    // A file is loaded; the engine's first restart is still to come.
-    void StartFile(int32_t durationMs, double framesPerSecond);
+    // A file is loaded. Until the engine's first restart seeks wait for it,
+    // unless the file's first frame was shown before the file was taken: that
+    // restart has come and gone, and waiting for it would hold every seek.
+    void StartFile(int32_t durationMs, double framesPerSecond, bool firstFrameShown);
     bool HasFile() const { return m_hasFile; }
     // The file's real frame times, once read: from then on seeks and steps
     // follow them instead of the declared frame rate, which spaces frames

@@ -16,7 +16,7 @@ namespace {
 PlaybackClock LoadedClock(int32_t durationMs = 10000, double fps = 25.0)
 {
     PlaybackClock clock;
-    clock.StartFile(durationMs, fps);
+    clock.StartFile(durationMs, fps, false);
     clock.OnRestart();
     return clock;
 }
@@ -102,13 +102,23 @@ TEST(PlaybackClock, SeekToTheFrameAlreadyShownStandsEvenWithoutANewPosition)
 TEST(PlaybackClock, OneSeekInFlightAndTheNewestWaitingRequestWins)
 {
     PlaybackClock clock;
-    clock.StartFile(10000, 25.0);
+    clock.StartFile(10000, 25.0, false);
     // Before the load's own restart, requests wait.
     EXPECT_FALSE(clock.RequestSeek(1000));
     EXPECT_EQ(clock.Time(), 1000);
     const auto first = clock.OnRestart();
     ASSERT_TRUE(first);
     EXPECT_DOUBLE_EQ(*first, 1.0);
+
+    // A file whose first frame was shown before it was taken has had that
+    // restart: waiting for it would freeze the picture on the first frame.
+    PlaybackClock shown;
+    shown.StartFile(10000, 25.0, true);
+    const auto atOnce = shown.RequestSeek(1000);
+    ASSERT_TRUE(atOnce);
+    EXPECT_DOUBLE_EQ(*atOnce, 1.0);
+    EXPECT_FALSE(shown.OnRestart());
+    EXPECT_FALSE(shown.SeekInFlight());
 
     EXPECT_FALSE(clock.RequestSeek(2000));
     EXPECT_FALSE(clock.RequestSeek(5000));
@@ -296,7 +306,7 @@ TEST(PlaybackClock, FrameStepsFollowTheFrameTimes)
     EXPECT_EQ(clock.StepTarget(-1), 100);
 
     // A new file forgets the old file's times; none are taken without a file.
-    clock.StartFile(140, 25.0);
+    clock.StartFile(140, 25.0, false);
     EXPECT_FALSE(clock.HasFrameTimes());
     clock.Reset();
     clock.SetFrameTimes(std::make_shared<const FrameTimes>(FrameTimes({0})));
