@@ -108,6 +108,16 @@ protected:
             kWaitMs);
     }
 
+    // Ticks run here instead of by the timer, with what they post handled.
+    void TickByHand(int count)
+    {
+        m_window->StopTimer();
+        for (int i = 0; i < count; ++i) {
+            m_window->OnTimer();
+            QCoreApplication::processEvents();
+        }
+    }
+
     Segment* m_segment = nullptr; // owned by the window's timeline
     std::vector<int> m_commands;
     QTimer m_dialogCloser;
@@ -205,8 +215,9 @@ TEST_F(PointerGui, ItemChosenFromTheTrackMenuReachesTheCommandHandlerOnce)
         << "the left button is still down";
     ASSERT_TRUE(Xdo({"mouseup", "1"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_IDLE; }, kWaitMs));
-    // Some more ticks: the command does not come again.
-    QTest::qWait(400);
+    // Some more ticks, each with its posted commands handled: the command
+    // does not come again.
+    TickByHand(10);
     EXPECT_EQ(m_commands, std::vector<int>{32771});
     EXPECT_EQ(OpenMenu(), nullptr);
 }
@@ -221,9 +232,11 @@ TEST_F(PointerGui, NothingHappensWhileABoxIsInFront)
     ASSERT_TRUE(QTest::qWaitForWindowActive(box));
 
     ASSERT_TRUE(MoveTo(Timeline(465, 40)));
+    m_window->StopTimer();
     ASSERT_TRUE(Xdo({"mousedown", "3"}));
-    // Long enough for several ticks to see the press, if they looked.
-    QTest::qWait(300);
+    // Several ticks that would see the press, if they looked.
+    ASSERT_TRUE(QTest::qWaitFor([] { return QGuiApplication::mouseButtons().testFlag(Qt::RightButton); }, kWaitMs));
+    TickByHand(5);
     ASSERT_TRUE(Xdo({"mouseup", "3"}));
     EXPECT_EQ(m_window->m_timeline.m_selectedTrack, 0);
     EXPECT_EQ(m_window->m_movie.GetTime(), 0);
