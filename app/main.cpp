@@ -6,6 +6,7 @@
 #include <QTranslator>
 #include <QSurfaceFormat>
 
+#include "AllocatorTuning.h"
 #include "CAnnotatorApp.h"
 #include "CTimelineView.h"
 #include "CommandLine.h"
@@ -21,8 +22,11 @@ int main(int argc, char* argv[])
     // the fixed-function pipeline the timeline draws with.
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
     QApplication application(argc, argv);
-    // mpv refuses to start under a locale whose decimal point is not '.'.
+    // Process-wide, once, before any player starts its threads: mpv refuses
+    // to start under a locale whose decimal point is not '.', and playback
+    // would otherwise fragment the C library's heaps (AllocatorTuning.cpp).
     std::setlocale(LC_NUMERIC, "C");
+    KeepLargeBuffersOutOfHeaps();
     // The interface is French whatever the desktop's language: Qt's own
     // buttons and file dialogs too ("Annuler", not "Cancel"), where Qt's
     // translations are installed.

@@ -1,16 +1,14 @@
 #include "BenchApplication.h"
 
-#include <clocale>
-
 #include <QSurfaceFormat>
 
 #include "CTimelineView.h"
 #include "MpvEngine.h"
+#include "ProcessSetUp.h"
 
 BenchApplication::BenchApplication(int& argc, char** argv) : QApplication(WithProgramSurfaceFormat(argc), argv)
 {
-    // mpv refuses to start under a locale whose decimal point is not '.'.
-    std::setlocale(LC_NUMERIC, "C");
+    SetUpPlayerProcess();
     MpvEngine::SetAudioOutput("null");
 }
 

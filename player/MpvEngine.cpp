@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <clocale>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -13,8 +12,6 @@
 #include <QTimer>
 
 #include <mpv/client.h>
-
-#include "AllocatorTuning.h"
 
 namespace {
 
@@ -66,9 +63,7 @@ int64_t MapInt(const mpv_node& map, const char* key)
 
 MpvEngine::MpvEngine(Output output, QObject* parent) : QObject(parent)
 {
-    // mpv refuses to start under a numeric locale other than "C".
-    std::setlocale(LC_NUMERIC, "C");
-    KeepLargeBuffersOutOfHeaps();
+    // Refused under a numeric locale other than "C", which main() sets.
     m_mpv = mpv_create();
     if (m_mpv == nullptr)
         throw PlayerError::EngineUnavailable();

@@ -1,7 +1,6 @@
 // The main window with a video loaded in its player, at 0.5 s so that the
 // sample segment's comment shows, for screenshots: window_demo <video> [seconds shown].
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,6 +12,7 @@
 #include "CTimelineView.h"
 #include "MpvEngine.h"
 #include "PlayerError.h"
+#include "ProcessSetUp.h"
 
 int main(int argc, char** argv)
 {
@@ -22,7 +22,7 @@ int main(int argc, char** argv)
     }
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
+    SetUpPlayerProcess();
     MpvEngine::SetAudioOutput("null");
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 5;
 

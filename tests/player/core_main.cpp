@@ -1,17 +1,16 @@
 // Entry point for player tests that need an event loop but no display.
-#include <clocale>
-
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
 #include "MpvEngine.h"
+#include "ProcessSetUp.h"
 
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     QCoreApplication application(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
+    SetUpPlayerProcess();
     MpvEngine::SetAudioOutput("null");
     return RUN_ALL_TESTS();
 }

@@ -1,7 +1,6 @@
 // A window holding the player control with a video paused at a given time,
 // for screenshots: player_demo <video> <time in ms> [seconds shown].
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -15,6 +14,7 @@
 #include "CTimelineView.h"
 #include "MpvEngine.h"
 #include "PlayerError.h"
+#include "ProcessSetUp.h"
 
 int main(int argc, char** argv)
 {
@@ -25,7 +25,7 @@ int main(int argc, char** argv)
     // The program's own default format, so the player runs as it does there.
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
+    SetUpPlayerProcess();
     MpvEngine::SetAudioOutput("null");
     const int seconds = argc > 3 ? std::atoi(argv[3]) : 5;
 

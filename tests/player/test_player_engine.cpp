@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "AllocatorTuning.h"
 #include "CMovieDriver.h"
 #include "PlayerError.h"
 #include "PlayerSession.h"
@@ -212,25 +214,13 @@ TEST(SessionLifetime, MovieOutlivingItsSessionIsSafe)
     EXPECT_FALSE(driver.HasMovie());
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define QUILL_OWN_ALLOCATOR 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUILL_OWN_ALLOCATOR 0
-#endif
-#endif
-#ifndef QUILL_OWN_ALLOCATOR
-#define QUILL_OWN_ALLOCATOR 1
-#endif
-
 // Freeing a large mapped block would otherwise raise glibc's mapping limit to
 // its size, and the next picture-sized block would come from a heap that
-// playback fragments.
+// playback fragments. main() made the setting, as the program's does.
 TEST(PlayerMemory, PictureSizedBlocksStayMappedAfterALargerOneIsFreed)
 {
-    if (!QUILL_OWN_ALLOCATOR)
+    if (!KeepLargeBuffersOutOfHeaps())
         GTEST_SKIP() << "the sanitizers' allocator ignores glibc's settings";
-    MpvEngine engine(MpvEngine::Output::Headless);
     static void* volatile block = nullptr;
     block = std::malloc(8 << 20);
     ASSERT_NE(block, nullptr);
@@ -241,6 +231,17 @@ TEST(PlayerMemory, PictureSizedBlocksStayMappedAfterALargerOneIsFreed)
     const size_t mappedAfter = mallinfo2().hblkhd;
     std::free(block);
     EXPECT_GE(mappedAfter, mappedBefore + (512 << 10)) << "a 512 KB block was served from a heap";
+}
+
+// Process-wide settings are main()'s: starting an engine leaves the locale
+// as it found it (C.UTF-8 reads numbers as C does, and mpv takes it).
+TEST(PlayerProcess, AnEngineLeavesTheNumericLocaleAlone)
+{
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "C.UTF-8"), nullptr);
+    EXPECT_NO_THROW(MpvEngine(MpvEngine::Output::Headless));
+    const std::string after = std::setlocale(LC_NUMERIC, nullptr);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(after, "C.UTF-8");
 }
 
 TEST(MovieDriver, EmptyDriverMakesNoCallAndYieldsZero)

@@ -1,6 +1,4 @@
 // Entry point of every test that needs widgets, OpenGL or the players.
-#include <clocale>
-
 #include <QApplication>
 #include <QSurfaceFormat>
 
@@ -16,6 +14,7 @@
 #include "CTimelineView.h"
 #include "GlDriverPin.h"
 #include "MpvEngine.h"
+#include "ProcessSetUp.h"
 
 int main(int argc, char** argv)
 {
@@ -24,8 +23,8 @@ int main(int argc, char** argv)
     // exists, or the widgets' shared context lacks the fixed-function pipeline.
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
     QApplication application(argc, argv);
-    // mpv and our number fields read decimals with a point, as the program does.
-    std::setlocale(LC_NUMERIC, "C");
+    // As the program's main sets the process up.
+    SetUpPlayerProcess();
     MpvEngine::SetAudioOutput("null");
     const int result = RUN_ALL_TESTS();
     PinGlDriversForLeakReports();
