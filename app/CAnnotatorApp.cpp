@@ -25,11 +25,13 @@ bool CAnnotatorApp::InitInstance()
     } catch (...) {
         // The players start inside the window's construction; without this
         // the process would end with no word at all.
-        const std::string text = std::string(kStartFailedText) + "\n" + ErrorText(std::current_exception());
-        std::fprintf(stderr, "%s\n", text.c_str());
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillmark"), QString::fromStdString(text),
-                        QMessageBox::Ok);
-        box.exec();
+        ReportFailure(std::current_exception(), [](const std::string& reason) {
+            const std::string text = std::string(kStartFailedText) + "\n" + reason;
+            std::fprintf(stderr, "%s\n", text.c_str());
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillmark"), QString::fromStdString(text),
+                            QMessageBox::Ok);
+            box.exec();
+        });
         m_exitCode = 1;
         return false;
     }

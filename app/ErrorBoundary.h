@@ -11,7 +11,15 @@
 // What the user is told about a failure.
 std::string ErrorText(std::exception_ptr error);
 
-// Runs `work`; on any exception reports its text and returns false.
+// What a report of the failure needs: the exception's type and message.
+std::string ErrorDiagnostic(std::exception_ptr error);
+
+// Writes the diagnostic through Qt's message handler (standard error by
+// default), so that a user's report says what happened, then hands the
+// user's text to `report`.
+void ReportFailure(std::exception_ptr error, const std::function<void(const std::string&)>& report);
+
+// Runs `work`; on any exception reports it and returns false.
 template <class Work>
 bool RunGuarded(Work&& work, const std::function<void(const std::string&)>& report)
 {
@@ -19,7 +27,7 @@ bool RunGuarded(Work&& work, const std::function<void(const std::string&)>& repo
         std::forward<Work>(work)();
         return true;
     } catch (...) {
-        report(ErrorText(std::current_exception()));
+        ReportFailure(std::current_exception(), report);
         return false;
     }
 }

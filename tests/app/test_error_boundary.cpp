@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <QtGlobal>
+
 #include "ErrorBoundary.h"
 #include "PlayerError.h"
 
@@ -17,7 +19,52 @@ struct Reports {
     }
 };
 
+// What reaches Qt's message handler while it lives.
+class MessageLog {
+public:
+    MessageLog() { s_lines = &m_lines; m_previous = qInstallMessageHandler(&MessageLog::Take); }
+    ~MessageLog()
+    {
+        qInstallMessageHandler(m_previous);
+        s_lines = nullptr;
+    }
+    const std::vector<std::string>& Lines() const { return m_lines; }
+
+private:
+    static void Take(QtMsgType, const QMessageLogContext&, const QString& text)
+    {
+        if (s_lines != nullptr)
+            s_lines->push_back(text.toStdString());
+    }
+    static inline std::vector<std::string>* s_lines = nullptr;
+    std::vector<std::string> m_lines;
+    QtMessageHandler m_previous = nullptr;
+};
+
+struct ThrowCase {
+    std::function<void()> work;
+    std::string diagnostic; // what a report names
+};
+
 } // namespace
+
+// The box hides what the user cannot use; the log keeps it for a report.
+TEST(ErrorBoundary, LogsTheTypeAndMessageOfWhatWasThrown)
+{
+    const std::vector<ThrowCase> cases = {
+        {[] { throw std::out_of_range("vector::_M_range_check"); }, "std::out_of_range: vector::_M_range_check"},
+        {[] { throw PlayerError("Impossible d'ouvrir la vidéo : /x.mp4"); },
+         "PlayerError: Impossible d'ouvrir la vidéo : /x.mp4"},
+        {[] { throw 42; }, "int"},
+    };
+    for (const ThrowCase& c : cases) {
+        MessageLog log;
+        Reports reports;
+        EXPECT_FALSE(RunGuarded(c.work, reports.Sink()));
+        EXPECT_EQ(log.Lines(), std::vector<std::string>{"Quillmark: exception " + c.diagnostic});
+        EXPECT_EQ(reports.texts.size(), 1u);
+    }
+}
 
 TEST(ErrorBoundary, ReportsPlayerTextAndHidesInternalOnes)
 {
