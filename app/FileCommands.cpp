@@ -99,10 +99,9 @@ bool FileCommands::SaveTo(const std::string& path)
 
 bool FileCommands::LoadAnnotations(const std::string& path)
 {
+    // The editor forgets its history as soon as the tracks are replaced.
     if (!m_timeline.LoadFile(path))
         return false;
-    // The history's commands refer to the tracks the load destroyed.
-    m_editor.ForgetHistory();
     m_currentFile = path;
     return true;
 }

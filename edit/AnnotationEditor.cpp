@@ -9,6 +9,16 @@
 #include "TrackMoveCommand.h"
 #include "TrackPlacementCommand.h"
 
+AnnotationEditor::AnnotationEditor(CTimeline& timeline) : m_timeline(timeline)
+{
+    m_timeline.SetTracksReplacedListener([this] { ForgetHistory(); });
+}
+
+AnnotationEditor::~AnnotationEditor()
+{
+    m_timeline.SetTracksReplacedListener({});
+}
+
 Track* AnnotationEditor::AddTrack()
 {
     auto track = std::make_unique<Track>();

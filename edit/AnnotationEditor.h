@@ -31,8 +31,10 @@ struct SegmentFields {
 // it writes nothing rather than into freed memory.
 class AnnotationEditor {
 public:
-    // `timeline` is not owned and must outlive the editor.
-    explicit AnnotationEditor(CTimeline& timeline) : m_timeline(timeline) {}
+    // `timeline` is not owned and must outlive the editor. A load that
+    // replaces its tracks forgets the history, whose commands refer to them.
+    explicit AnnotationEditor(CTimeline& timeline);
+    ~AnnotationEditor();
 
     AnnotationEditor(const AnnotationEditor&) = delete;
     AnnotationEditor& operator=(const AnnotationEditor&) = delete;
@@ -70,8 +72,7 @@ public:
     const QUndoStack& History() const { return m_history; }
     bool IsModified() const { return !m_history.isClean(); }
     void MarkSaved() { m_history.setClean(); }
-    // After a load: the commands refer to tracks that are gone. Leaves the
-    // history clean.
+    // The commands refer to tracks that are gone. Leaves the history clean.
     void ForgetHistory() { m_history.clear(); }
 
 private:

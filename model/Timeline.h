@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,10 @@ public:
     TimelineRenderer* GetRenderer() const { return m_renderer.get(); }
     // Not owned; cleared by passing nullptr. Without one, failures are silent.
     void SetUserPrompt(UserPrompt* prompt) { m_prompt = prompt; }
+    // Called when a load has replaced the tracks, before any box about it:
+    // a box's own event loop runs ticks and commands, and whatever still
+    // points into the old tracks must be forgotten first. Empty clears it.
+    void SetTracksReplacedListener(std::function<void()> listener) { m_tracksReplaced = std::move(listener); }
 
     // Bumped by every change to the tracks and segments (a load included), so
     // that whoever keeps a picture or a saved state can tell it is stale
@@ -87,5 +92,6 @@ public:
 private:
     std::unique_ptr<TimelineRenderer> m_renderer;
     UserPrompt* m_prompt = nullptr;
+    std::function<void()> m_tracksReplaced;
     uint64_t m_revision = 0;
 };

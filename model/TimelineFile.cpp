@@ -45,6 +45,8 @@ bool CTimeline::LoadFile(const std::string& path)
         m_tracks.Swap(read);
         NoteChange();
         replaced = true;
+        if (m_tracksReplaced)
+            m_tracksReplaced();
     }
     parsed.doc.reset();
     xmlCleanupParser();

@@ -26,7 +26,12 @@ public:
             during();
         return answer;
     }
-    void Inform(const std::string& text) override { texts.push_back(text); }
+    void Inform(const std::string& text) override
+    {
+        texts.push_back(text);
+        if (during)
+            during();
+    }
     std::vector<std::string> texts;
     bool answer = true;
     std::function<void()> during;
@@ -168,6 +173,20 @@ TEST_F(FileCommandsTest, AFailedLoadIsToldOnceAndKeepsTheUnsavedState)
     std::ofstream(Path("foreign.xml")) << "<?xml version='1.0'?><autre/>";
     EXPECT_FALSE(m_commands->LoadAnnotations(Path("foreign.xml")));
     EXPECT_TRUE(m_commands->HasUnsavedChanges());
+}
+
+// A box runs an event loop of its own, whose ticks and commands must not
+// find a history that points into the tracks the load replaced.
+TEST_F(FileCommandsTest, ALoadsBoxOpensOnceTheOldTracksHistoryIsGone)
+{
+    std::ofstream(Path("damaged.xml")) << "<?xml version='1.0'?><corps><piste libelle='A'><segment debut='0' "
+                                          "fin='100'/></piste><piste libelle='B'><segment";
+    Edit();
+    int undoable = -1;
+    m_prompt.during = [&] { undoable = m_editor.History().count(); };
+    ASSERT_TRUE(m_commands->LoadAnnotations(Path("damaged.xml")));
+    EXPECT_EQ(m_prompt.texts, std::vector<std::string>{CTimeline::kLoadDamagedText});
+    EXPECT_EQ(undoable, 0);
 }
 
 TEST_F(FileCommandsTest, TheQuestionIsNotAskedAgainWhileItIsOpen)
