@@ -19,9 +19,7 @@ void CAnnotatorDlg::OnEditTrack()
     Track* track = m_timeline.m_tracks.GetTrack(m_timeline.m_selectedTrack);
     if (track == nullptr)
         return;
-    m_trackDlg.m_name = track->GetLabel();
-    m_trackDlg.exec(); // takes the text however it is closed
-    m_editor.SetTrackLabel(track, m_trackDlg.m_name);
+    m_editor.SetTrackLabel(track, m_trackDlg.Run(track->GetLabel()));
 }
 
 void CAnnotatorDlg::OnAddTrack()
@@ -50,16 +48,10 @@ void CAnnotatorDlg::OnEditSegment()
     Segment* segment = m_timeline.m_currentSegment;
     if (segment == nullptr)
         return;
-    m_segmentDlg.m_titleText = segment->m_title;
-    m_segmentDlg.m_commentText = segment->m_comment;
-    m_segmentDlg.m_startTime = segment->m_start;
-    m_segmentDlg.m_endTime = segment->m_end;
-    // Only OK writes back: after a rejected number the members hold part of
-    // that attempt, and Cancel must leave the segment as it was.
-    if (m_segmentDlg.exec() != QDialog::Accepted)
-        return;
-    m_editor.UpdateSegment(segment, {m_segmentDlg.m_titleText, m_segmentDlg.m_commentText, m_segmentDlg.m_startTime,
-                                     m_segmentDlg.m_endTime});
+    const auto confirmed =
+        m_segmentDlg.Run({segment->m_title, segment->m_comment, segment->m_start, segment->m_end});
+    if (confirmed)
+        m_editor.UpdateSegment(segment, *confirmed);
 }
 
 void CAnnotatorDlg::OnDeleteSegment()

@@ -4,17 +4,11 @@
 
 #include <QUndoStack>
 
+#include "SegmentFields.h"
+
 class CTimeline;
 class Segment;
 class Track;
-
-// What the segment dialog edits of a segment.
-struct SegmentFields {
-    std::string title;
-    std::string comment;
-    double start = 0.0;
-    double end = 0.0;
-};
 
 // Every change that the editing commands make to the tracks and segments
 // goes through here, as a command of the undo history, so that whoever must

@@ -45,6 +45,17 @@ CSegmentDlg::CSegmentDlg(QWidget* parent) : QDialog(parent)
     connect(m_okButton, &QPushButton::clicked, this, &CSegmentDlg::OnOK);
 }
 
+std::optional<SegmentFields> CSegmentDlg::Run(const SegmentFields& fields)
+{
+    m_titleText = fields.title;
+    m_commentText = fields.comment;
+    m_startTime = fields.start;
+    m_endTime = fields.end;
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return Fields();
+}
+
 bool CSegmentDlg::DoDataExchange(bool fromControls)
 {
     if (!fromControls) {

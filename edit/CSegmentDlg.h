@@ -1,9 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include <QDialog>
 #include <QString>
+
+#include "SegmentFields.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -11,10 +14,10 @@ class QPushButton;
 class QShowEvent;
 
 // The segment dialog (title, comment, bounds); the main window reuses it for
-// every edit, setting the members before each run. Confirming (the button,
-// Enter, Enter in the comments too) takes the fields in the order comments,
-// title, start, end and stops at a bound that is not a number, which it
-// reports; Escape and the close box end with Rejected and take nothing.
+// every edit. Confirming (the button, Enter, Enter in the comments too) takes
+// the fields in the order comments, title, start, end and stops at a bound
+// that is not a number, which it reports; Escape and the close box end with
+// Rejected and take nothing.
 class CSegmentDlg : public QDialog {
     Q_OBJECT
 public:
@@ -22,6 +25,12 @@ public:
     static constexpr const char* kNumberBoxName = "numberExpectedBox";
 
     explicit CSegmentDlg(QWidget* parent = nullptr);
+
+    // Shows `fields` modally; the fields as confirmed, or none when the
+    // dialog was cancelled, whatever an attempt before took.
+    std::optional<SegmentFields> Run(const SegmentFields& fields);
+    // What the dialog holds now: during a run, the fields taken so far.
+    SegmentFields Fields() const { return {m_titleText, m_commentText, m_startTime, m_endTime}; }
 
     // Controls <-> members; true copies from the controls. False when a
     // bound was rejected: the box has been shown, the focus is on that field
@@ -36,11 +45,6 @@ public:
     QLineEdit* StartEdit() const { return m_startEdit; }
     QLineEdit* EndEdit() const { return m_endEdit; }
     QPushButton* OkButton() const { return m_okButton; }
-
-    std::string m_commentText;
-    std::string m_titleText;
-    double m_startTime = 0.0;
-    double m_endTime = 0.0;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -65,4 +69,8 @@ private:
     QPushButton* m_okButton = nullptr;
     ShownNumber m_startShown;
     ShownNumber m_endShown;
+    std::string m_commentText;
+    std::string m_titleText;
+    double m_startTime = 0.0;
+    double m_endTime = 0.0;
 };

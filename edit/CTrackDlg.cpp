@@ -27,6 +27,13 @@ CTrackDlg::CTrackDlg(QWidget* parent) : QDialog(parent)
     connect(m_okButton, &QPushButton::clicked, this, &CTrackDlg::OnOK);
 }
 
+std::string CTrackDlg::Run(const std::string& name)
+{
+    m_name = name;
+    exec();
+    return m_name;
+}
+
 void CTrackDlg::DoDataExchange(bool fromControls)
 {
     if (fromControls)
@@ -51,8 +58,8 @@ void CTrackDlg::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    // Each run starts from the members the command has just set, with the
-    // focus on the first control of the template, the button.
+    // Each run starts from the name it was given, with the focus on the
+    // first control of the template, the button.
     DoDataExchange(false);
     m_okButton->setFocus(Qt::OtherFocusReason);
 }

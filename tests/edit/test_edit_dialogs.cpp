@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include <QApplication>
@@ -18,11 +19,11 @@
 
 namespace {
 
-// Runs `dialog` modally while `script` plays the user.
-template <class Dialog>
-int RunModal(Dialog& dialog, ModalScript& script)
+// Runs a dialog modally through `run` while `script` plays the user.
+template <class Run>
+auto RunModal(Run&& run, ModalScript& script)
 {
-    const int result = dialog.exec();
+    auto result = run();
     EXPECT_TRUE(script.AllRan()) << "a step never came";
     EXPECT_FALSE(script.TimedOut());
     return result;
@@ -49,7 +50,6 @@ TEST(TrackDialog, BuiltFromItsTemplate)
 TEST(TrackDialog, ShowsTheNameAndTakesWhatIsTyped)
 {
     CTrackDlg dialog;
-    dialog.m_name = "Gestes";
     ModalScript script;
     script.On<CTrackDlg>([](CTrackDlg& shown) {
         EXPECT_EQ(shown.NameEdit()->text(), QString("Gestes"));
@@ -58,8 +58,8 @@ TEST(TrackDialog, ShowsTheNameAndTakesWhatIsTyped)
         shown.NameEdit()->insert(QString::fromUtf8("élève")); // keyClicks types ASCII only
         QTest::mouseClick(shown.OkButton(), Qt::LeftButton);
     });
-    EXPECT_EQ(RunModal(dialog, script), QDialog::Accepted);
-    EXPECT_EQ(dialog.m_name, "Regards \xC3\xA9l\xC3\xA8ve");
+    EXPECT_EQ(RunModal([&] { return dialog.Run("Gestes"); }, script), "Regards \xC3\xA9l\xC3\xA8ve");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 // There is no way out of the track dialog that drops the text.
@@ -67,14 +67,14 @@ TEST(TrackDialog, EscapeEnterAndCloseAllTakeTheText)
 {
     CTrackDlg dialog;
     const auto closeWith = [&dialog](const QString& text, const std::function<void(CTrackDlg&)>& close) {
-        dialog.m_name = "avant";
         ModalScript script;
         script.On<CTrackDlg>([&](CTrackDlg& shown) {
             Retype(shown.NameEdit(), text);
             close(shown);
         });
-        EXPECT_EQ(RunModal(dialog, script), QDialog::Accepted);
-        return dialog.m_name;
+        const std::string name = RunModal([&] { return dialog.Run("avant"); }, script);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        return name;
     };
     EXPECT_EQ(closeWith("par Echap", [](CTrackDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }), "par Echap");
     EXPECT_EQ(closeWith("par Entree", [](CTrackDlg& d) { QTest::keyClick(d.NameEdit(), Qt::Key_Return); }),
@@ -85,25 +85,21 @@ TEST(TrackDialog, EscapeEnterAndCloseAllTakeTheText)
 TEST(TrackDialog, ALabelLongerThanALineEditKeepsEveryCharacter)
 {
     CTrackDlg dialog;
-    dialog.m_name = std::string(40000, 'x') + "fin";
-    const std::string before = dialog.m_name;
+    const std::string before = std::string(40000, 'x') + "fin";
     ModalScript script;
     script.On<CTrackDlg>([](CTrackDlg& shown) { QTest::keyClick(&shown, Qt::Key_Escape); });
-    RunModal(dialog, script);
-    EXPECT_EQ(dialog.m_name, before);
+    EXPECT_EQ(RunModal([&] { return dialog.Run(before); }, script), before);
 }
 
 class SegmentDialog : public testing::Test {
 protected:
-    void SetUp() override
+    std::optional<SegmentFields> Run(ModalScript& script)
     {
-        m_dialog.m_titleText = "PL";
-        m_dialog.m_commentText = "Un commentaire";
-        m_dialog.m_startTime = 12.5;
-        m_dialog.m_endTime = 100.0;
+        return RunModal([this] { return m_dialog.Run(m_shown); }, script);
     }
 
     CSegmentDlg m_dialog;
+    SegmentFields m_shown{"PL", "Un commentaire", 12.5, 100.0};
 };
 
 TEST_F(SegmentDialog, BuiltFromItsTemplate)
@@ -135,11 +131,12 @@ TEST_F(SegmentDialog, ShowsTheMembersAndTakesEachTypedField)
         Retype(shown.EndEdit(), "1e3");
         QTest::mouseClick(shown.OkButton(), Qt::LeftButton);
     });
-    EXPECT_EQ(RunModal(m_dialog, script), QDialog::Accepted);
-    EXPECT_EQ(m_dialog.m_titleText, "Titre");
-    EXPECT_EQ(m_dialog.m_commentText, "Deux\nlignes");
-    EXPECT_EQ(m_dialog.m_startTime, 7.25);
-    EXPECT_EQ(m_dialog.m_endTime, 1000.0);
+    const auto confirmed = Run(script);
+    ASSERT_TRUE(confirmed);
+    EXPECT_EQ(confirmed->title, "Titre");
+    EXPECT_EQ(confirmed->comment, "Deux\nlignes");
+    EXPECT_EQ(confirmed->start, 7.25);
+    EXPECT_EQ(confirmed->end, 1000.0);
 }
 
 TEST_F(SegmentDialog, EnterInTheCommentsConfirmsInsteadOfBreakingTheLine)
@@ -150,8 +147,9 @@ TEST_F(SegmentDialog, EnterInTheCommentsConfirmsInsteadOfBreakingTheLine)
         QTest::keyClicks(shown.CommentEdit(), " court");
         QTest::keyClick(shown.CommentEdit(), Qt::Key_Return);
     });
-    EXPECT_EQ(RunModal(m_dialog, script), QDialog::Accepted);
-    EXPECT_EQ(m_dialog.m_commentText, "Un commentaire court");
+    const auto confirmed = Run(script);
+    ASSERT_TRUE(confirmed);
+    EXPECT_EQ(confirmed->comment, "Un commentaire court");
 }
 
 TEST_F(SegmentDialog, EscapeTakesNothing)
@@ -162,9 +160,10 @@ TEST_F(SegmentDialog, EscapeTakesNothing)
         Retype(shown.StartEdit(), "3");
         QTest::keyClick(&shown, Qt::Key_Escape);
     });
-    EXPECT_EQ(RunModal(m_dialog, script), QDialog::Rejected);
-    EXPECT_EQ(m_dialog.m_titleText, "PL");
-    EXPECT_EQ(m_dialog.m_startTime, 12.5);
+    EXPECT_EQ(Run(script), std::nullopt);
+    EXPECT_EQ(m_dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(m_dialog.Fields().title, "PL");
+    EXPECT_EQ(m_dialog.Fields().start, 12.5);
 }
 
 // The box names the fault, the dialog stays open with the field selected for
@@ -192,16 +191,17 @@ TEST_F(SegmentDialog, ARejectedBoundIsReportedAndSelectedForRetyping)
             EXPECT_EQ(shown.focusWidget(), shown.EndEdit());
             EXPECT_EQ(shown.EndEdit()->selectedText(), QString("12,5"));
             // Comments, title and start come first and are already taken.
-            EXPECT_EQ(m_dialog.m_titleText, "Nouveau");
-            EXPECT_EQ(m_dialog.m_startTime, 5.0);
-            EXPECT_EQ(m_dialog.m_endTime, 100.0);
+            EXPECT_EQ(m_dialog.Fields().title, "Nouveau");
+            EXPECT_EQ(m_dialog.Fields().start, 5.0);
+            EXPECT_EQ(m_dialog.Fields().end, 100.0);
             QTest::keyClicks(shown.EndEdit(), "12.5"); // replaces the selection
             QTest::keyClick(shown.EndEdit(), Qt::Key_Return);
         });
-    EXPECT_EQ(RunModal(m_dialog, script), QDialog::Accepted);
+    const auto confirmed = Run(script);
+    ASSERT_TRUE(confirmed);
     EXPECT_TRUE(boxSeen);
     EXPECT_EQ(boxText, "Tapez un nombre.");
-    EXPECT_EQ(m_dialog.m_endTime, 12.5);
+    EXPECT_EQ(confirmed->end, 12.5);
 }
 
 TEST_F(SegmentDialog, EmptyAndSignedZeroBoundsAreRejected)
@@ -221,7 +221,7 @@ TEST_F(SegmentDialog, EmptyAndSignedZeroBoundsAreRejected)
         })
         .On<QMessageBox>([&](QMessageBox& box) { ++boxes, box.accept(); })
         .On<CSegmentDlg>([](CSegmentDlg& shown) { QTest::keyClick(&shown, Qt::Key_Escape); });
-    EXPECT_EQ(RunModal(m_dialog, script), QDialog::Rejected);
+    EXPECT_EQ(Run(script), std::nullopt);
     EXPECT_EQ(boxes, 2);
 }
 
@@ -231,15 +231,16 @@ TEST_F(SegmentDialog, EmptyAndSignedZeroBoundsAreRejected)
 TEST_F(SegmentDialog, ConfirmedUntouchedItGivesBackWhatItWasGiven)
 {
     const std::string comment = "Pourquoi\xC2\xA0? Voil\xC3\xA0\xC2\xA0: \ttab\nligne";
-    m_dialog.m_commentText = comment;
-    m_dialog.m_startTime = 0.1 + 0.2;
-    m_dialog.m_endTime = 1.0 / 3.0;
+    m_shown.comment = comment;
+    m_shown.start = 0.1 + 0.2;
+    m_shown.end = 1.0 / 3.0;
     ModalScript script;
     script.On<CSegmentDlg>([](CSegmentDlg& shown) { QTest::mouseClick(shown.OkButton(), Qt::LeftButton); });
-    EXPECT_EQ(RunModal(m_dialog, script), QDialog::Accepted);
-    EXPECT_EQ(m_dialog.m_commentText, comment);
-    EXPECT_EQ(m_dialog.m_startTime, 0.1 + 0.2);
-    EXPECT_EQ(m_dialog.m_endTime, 1.0 / 3.0);
+    const auto confirmed = Run(script);
+    ASSERT_TRUE(confirmed);
+    EXPECT_EQ(confirmed->comment, comment);
+    EXPECT_EQ(confirmed->start, 0.1 + 0.2);
+    EXPECT_EQ(confirmed->end, 1.0 / 3.0);
 
     // Shown text is the value shown, even after an attempt that took
     // another value for the field and was then rejected further on.
@@ -253,14 +254,15 @@ TEST_F(SegmentDialog, ConfirmedUntouchedItGivesBackWhatItWasGiven)
         })
         .On<QMessageBox>([](QMessageBox& box) { box.accept(); })
         .On<CSegmentDlg>([this](CSegmentDlg& shown) {
-            EXPECT_EQ(m_dialog.m_startTime, 0.25);
+            EXPECT_EQ(m_dialog.Fields().start, 0.25);
             Retype(shown.StartEdit(), "0.3");
             Retype(shown.EndEdit(), "2");
             QTest::mouseClick(shown.OkButton(), Qt::LeftButton);
         });
-    EXPECT_EQ(RunModal(m_dialog, again), QDialog::Accepted);
-    EXPECT_EQ(m_dialog.m_startTime, 0.1 + 0.2);
-    EXPECT_EQ(m_dialog.m_endTime, 2.0);
+    const auto second = RunModal([this] { return m_dialog.Run(m_shown); }, again);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->start, 0.1 + 0.2);
+    EXPECT_EQ(second->end, 2.0);
 }
 
 } // namespace
