@@ -18,27 +18,6 @@
 #include "Templates.h"
 #include "TemplateWidgets.h"
 
-namespace {
-
-// Control ids of the main window's template.
-enum ControlId {
-    kPlayerId = 1000,
-    kTimeBarId = 1001,
-    kZoomBarId = 1002,
-    kCompanionId = 1003,
-    kStartButtonId = 1008,
-    kEndButtonId = 1009,
-    kOpenVideoId = 1011,
-    kChooseFolderId = 1012,
-    kTrackBarId = 1022,
-    kTimelineFrameId = 1023,
-    kSegmentTextId = 1027,
-    kOpenAnnotationId = 1035,
-    kSaveAnnotationId = 1036,
-};
-
-} // namespace
-
 CAnnotatorDlg::CAnnotatorDlg(QWidget* parent)
     : QDialog(parent), m_trackDlg(this), m_segmentDlg(this), m_hIcon(ApplicationIcon())
 {
@@ -83,9 +62,6 @@ void CAnnotatorDlg::BuildControls()
     m_trackBar = qobject_cast<ModelScrollBar*>(Control(kTrackBarId));
     m_zoomBar = qobject_cast<ModelScrollBar*>(Control(kZoomBarId));
     m_timeBar = qobject_cast<ModelScrollBar*>(Control(kTimeBarId));
-    m_openVideoButton = qobject_cast<QPushButton*>(Control(kOpenVideoId));
-    m_endButton = qobject_cast<QPushButton*>(Control(kEndButtonId));
-    m_startButton = qobject_cast<QPushButton*>(Control(kStartButtonId));
     m_player = qobject_cast<CQTControl*>(Control(kPlayerId));
     m_segmentEdit = qobject_cast<QPlainTextEdit*>(Control(kSegmentTextId));
     m_companionPlayer = qobject_cast<CQTControl*>(Control(kCompanionId));
@@ -96,6 +72,21 @@ QWidget* CAnnotatorDlg::Control(int id) const
 {
     auto it = m_controls.find(id);
     return it == m_controls.end() ? nullptr : it->second;
+}
+
+const ScrollBarModel& CAnnotatorDlg::TimeBar() const
+{
+    return m_timeBar->Model();
+}
+
+const ScrollBarModel& CAnnotatorDlg::ZoomBar() const
+{
+    return m_zoomBar->Model();
+}
+
+const ScrollBarModel& CAnnotatorDlg::TrackBar() const
+{
+    return m_trackBar->Model();
 }
 
 void CAnnotatorDlg::ConnectHandlers()
@@ -334,10 +325,13 @@ void CAnnotatorDlg::OnCommand(int command)
 {
     emit commandReceived(command);
     static const std::map<int, void (CAnnotatorDlg::*)()> commands = {
-        {32773, &CAnnotatorDlg::OnEditTrack},   {32771, &CAnnotatorDlg::OnAddTrack},
-        {32772, &CAnnotatorDlg::OnDeleteTrack}, {32774, &CAnnotatorDlg::OnMoveTrackUp},
-        {32775, &CAnnotatorDlg::OnMoveTrackDown}, {32776, &CAnnotatorDlg::OnEditSegment},
-        {32778, &CAnnotatorDlg::OnDeleteSegment},
+        {kEditTrackCommand, &CAnnotatorDlg::OnEditTrack},
+        {kAddTrackCommand, &CAnnotatorDlg::OnAddTrack},
+        {kDeleteTrackCommand, &CAnnotatorDlg::OnDeleteTrack},
+        {kMoveTrackUpCommand, &CAnnotatorDlg::OnMoveTrackUp},
+        {kMoveTrackDownCommand, &CAnnotatorDlg::OnMoveTrackDown},
+        {kEditSegmentCommand, &CAnnotatorDlg::OnEditSegment},
+        {kDeleteSegmentCommand, &CAnnotatorDlg::OnDeleteSegment},
     };
     auto it = commands.find(command);
     if (it != commands.end())

@@ -24,6 +24,7 @@
 #include "UserPrompt.h"
 
 class ModelScrollBar;
+class ScrollBarModel;
 class QAction;
 class QCloseEvent;
 class QContextMenuEvent;
@@ -31,7 +32,6 @@ class QFrame;
 class QKeyEvent;
 class QMenu;
 class QPlainTextEdit;
-class QPushButton;
 class QShowEvent;
 
 // The main window: owns the annotations, both players and the timeline for
@@ -122,26 +122,23 @@ public:
     // For tests that run the tick by hand, so the real one cannot run between.
     void StopTimer() { m_timer.stop(); }
 
-    int m_mouseState = MOUSE_IDLE;
-    CTrackDlg m_trackDlg;
-    CSegmentDlg m_segmentDlg;
-    CTimelineView m_view;
-    CTimeline m_timeline;
-    std::string m_annotationFolder;
-    int m_shownVideo = 0;
-    CMovieDriver m_movie;
-    // The controls below are owned by the window as Qt children.
-    QFrame* m_timelineFrame = nullptr;
-    ModelScrollBar* m_trackBar = nullptr;
-    ModelScrollBar* m_zoomBar = nullptr;
-    ModelScrollBar* m_timeBar = nullptr;
-    QPushButton* m_openVideoButton = nullptr;
-    QPushButton* m_endButton = nullptr;
-    QPushButton* m_startButton = nullptr;
-    CQTControl* m_player = nullptr;
-    std::string m_segmentText;
-    CQTControl* m_companionPlayer = nullptr;
-    QIcon m_hIcon;
+    // What tests and benchmarks look at. They change the window's state only
+    // through its commands, its controls and its start-up files.
+    const CTimeline& Timeline() const { return m_timeline; }
+    int MouseState() const { return m_mouseState; }
+    // The main player's movie, as its transport bar drives it.
+    CMovieDriver& Movie() { return m_movie; }
+    CQTControl& Player() const { return *m_player; }
+    CQTControl& CompanionPlayer() const { return *m_companionPlayer; }
+    const std::string& AnnotationFolder() const { return m_annotationFolder; }
+    int ShownVideo() const { return m_shownVideo; }
+    const ScrollBarModel& TimeBar() const;
+    const ScrollBarModel& ZoomBar() const;
+    const ScrollBarModel& TrackBar() const;
+    CTimelineView& View() { return m_view; }
+    const CTrackDlg& TrackDialog() const { return m_trackDlg; }
+    // The tick's pointer step on a sample taken elsewhere.
+    void HandlePointer(const PointerSample& sample);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -161,22 +158,38 @@ private:
     template <class Handler>
     bool Guard(Handler&& handler);
 
-    QTimer m_timer;
-    bool m_initialised = false;
-    bool m_closed = false;
-    QPlainTextEdit* m_segmentEdit = nullptr;
-    // The About entry's text; empty leaves the entry out.
-    std::string m_aboutText;
-    std::map<int, QWidget*> m_controls;
-
-    // File commands' state.
-    // Given m_editor before it is built: FileCommands only keeps the reference.
+    // In the order they are built: the dialogs and the annotations first,
+    // then what refers to them.
+    int m_mouseState = MOUSE_IDLE;
+    CTrackDlg m_trackDlg;
+    CSegmentDlg m_segmentDlg;
+    CTimelineView m_view;
+    CTimeline m_timeline;
+    std::string m_annotationFolder;
+    int m_shownVideo = 0;
+    CMovieDriver m_movie;
+    QIcon m_hIcon;
+    std::string m_segmentText;
+    // Every change the editing commands make goes through it.
+    AnnotationEditor m_editor{m_timeline};
     FileCommands m_files{m_timeline, m_editor, *this,
                          [this](FileDialogKind kind, const QString& title) { return ChooseFile(this, kind, title); }};
 
-    // Editing commands' state.
-    // After m_timeline: every change the editing commands make goes through it.
-    AnnotationEditor m_editor{m_timeline};
+    // The controls, owned by the window as Qt children.
+    std::map<int, QWidget*> m_controls;
+    QFrame* m_timelineFrame = nullptr;
+    ModelScrollBar* m_trackBar = nullptr;
+    ModelScrollBar* m_zoomBar = nullptr;
+    ModelScrollBar* m_timeBar = nullptr;
+    CQTControl* m_player = nullptr;
+    CQTControl* m_companionPlayer = nullptr;
+    QPlainTextEdit* m_segmentEdit = nullptr;
+
+    QTimer m_timer;
+    bool m_initialised = false;
+    bool m_closed = false;
+    // The About entry's text; empty leaves the entry out.
+    std::string m_aboutText;
 
     // Pointer handling's state.
     PointerSample SamplePointer() const;

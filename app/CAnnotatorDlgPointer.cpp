@@ -37,7 +37,11 @@ PointerSample CAnnotatorDlg::SamplePointer() const
 
 void CAnnotatorDlg::PollPointer()
 {
-    const PointerSample sample = SamplePointer();
+    HandlePointer(SamplePointer());
+}
+
+void CAnnotatorDlg::HandlePointer(const PointerSample& sample)
+{
     const PointerDecision decision = DecidePointer(sample, m_mouseState, m_timeline);
     if (!decision.polled)
         return;

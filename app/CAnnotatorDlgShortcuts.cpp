@@ -5,15 +5,16 @@
 #include <QPushButton>
 
 #include "ErrorBoundary.h"
+#include "ResourceIds.h"
 
 namespace {
 // The buttons whose command a shortcut repeats: the tooltip names the key.
 constexpr std::pair<int, ShortcutCommand> kMirroredButtons[] = {
-    {1008, ShortcutCommand::MarkStart},
-    {1009, ShortcutCommand::MarkEnd},
-    {1011, ShortcutCommand::OpenVideo},
-    {1035, ShortcutCommand::OpenAnnotations},
-    {1036, ShortcutCommand::SaveAs},
+    {kStartButtonId, ShortcutCommand::MarkStart},
+    {kEndButtonId, ShortcutCommand::MarkEnd},
+    {kOpenVideoId, ShortcutCommand::OpenVideo},
+    {kOpenAnnotationId, ShortcutCommand::OpenAnnotations},
+    {kSaveAnnotationId, ShortcutCommand::SaveAs},
 };
 } // namespace
 

@@ -28,7 +28,7 @@ CAnnotatorDlg* g_window = nullptr;
 
 void CursorOnTimeline(int x, int y)
 {
-    QCursor::setPos(g_window->m_timelineFrame->mapToGlobal(QPoint(x, y)));
+    QCursor::setPos(g_window->Control(kTimelineFrameId)->mapToGlobal(QPoint(x, y)));
     QCoreApplication::processEvents();
 }
 
@@ -106,8 +106,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the window never became active\n");
         return 1;
     }
-    BenchTimelineData::Fill(window.m_timeline);
-    ShowRange(window, kRange, kRange / 100, kRange / 2);
+    OpenBenchData(window);
+    ShowRange(window, kRange / 100, kRange / 2);
     window.OnTimer(); // the font and the span, outside the measurement
 
     return RunWithRatios(argc, argv,

@@ -54,8 +54,8 @@ double ProcessAgeSeconds()
 void BM_EmptyFrame(benchmark::State& state)
 {
     for (auto _ : state) {
-        g_window->m_view.BeginFrame();
-        g_window->m_view.SwapGLBuffers();
+        g_window->View().BeginFrame();
+        g_window->View().SwapGLBuffers();
         Present();
     }
 }
@@ -63,7 +63,7 @@ void BM_EmptyFrame(benchmark::State& state)
 void BM_TickSampleData(benchmark::State& state)
 {
     // The window's own start: the sample track; this runs before the fill below.
-    ShowRange(*g_window, 100, 100, 0);
+    ShowRange(*g_window, 100, 0);
     for (auto _ : state) {
         g_window->OnTimer();
         Present();
@@ -72,8 +72,8 @@ void BM_TickSampleData(benchmark::State& state)
 
 void BM_Tick100kOnePercent(benchmark::State& state)
 {
-    BenchTimelineData::Fill(g_window->m_timeline);
-    ShowRange(*g_window, kRange, kRange / 100, kRange / 2);
+    OpenBenchData(*g_window);
+    ShowRange(*g_window, kRange / 100, kRange / 2);
     for (auto _ : state) {
         g_window->OnTimer();
         Present();
@@ -83,8 +83,8 @@ void BM_Tick100kOnePercent(benchmark::State& state)
 // Paused at the whole range: a picture the tick would draw again unchanged.
 void BM_Tick100kWholeRangeStill(benchmark::State& state)
 {
-    BenchTimelineData::Fill(g_window->m_timeline);
-    ShowRange(*g_window, kRange, kRange, 0);
+    OpenBenchData(*g_window);
+    ShowRange(*g_window, kRange, 0);
     g_window->OnTimer();
     for (auto _ : state) {
         g_window->OnTimer();
@@ -92,14 +92,15 @@ void BM_Tick100kWholeRangeStill(benchmark::State& state)
     }
 }
 
-// Ticks whose picture changes while the view stays, as in playback: with no
-// video the time stands still, so the selected row alternates instead,
+// Ticks whose picture changes while the view stays, as in playback: the
+// time line moves by a second (a frame of the benchmark's video) and back,
 // which redraws everything but the bars and titles.
 void TicksWithAChange(benchmark::State& state)
 {
+    const int32_t base = g_window->TimeBar().GetPosition() * 10 + 200;
     int frame = 0;
     for (auto _ : state) {
-        g_window->m_timeline.m_selectedTrack = 3 + (++frame % 2);
+        g_window->Movie().SetTime(base + (++frame % 2) * 1000);
         g_window->OnTimer();
         Present();
     }
@@ -107,23 +108,22 @@ void TicksWithAChange(benchmark::State& state)
 
 void BM_TickSampleDataMoving(benchmark::State& state)
 {
-    ShowRange(*g_window, 100, 100, 0);
+    ShowRange(*g_window, 100, 0);
     TicksWithAChange(state);
-    g_window->m_timeline.m_selectedTrack = 0;
 }
 
 void BM_Tick100kOnePercentMoving(benchmark::State& state)
 {
-    BenchTimelineData::Fill(g_window->m_timeline);
-    ShowRange(*g_window, kRange, kRange / 100, kRange / 2);
+    OpenBenchData(*g_window);
+    ShowRange(*g_window, kRange / 100, kRange / 2);
     g_window->OnTimer();
     TicksWithAChange(state);
 }
 
 void BM_Tick100kWholeRangeMoving(benchmark::State& state)
 {
-    BenchTimelineData::Fill(g_window->m_timeline);
-    ShowRange(*g_window, kRange, kRange, 0);
+    OpenBenchData(*g_window);
+    ShowRange(*g_window, kRange, 0);
     g_window->OnTimer();
     TicksWithAChange(state);
 }
@@ -145,7 +145,7 @@ int main(int argc, char** argv)
     CAnnotatorDlg window;
     g_window = &window;
     window.show();
-    auto* surface = qobject_cast<QOpenGLWidget*>(window.m_view.Surface());
+    auto* surface = qobject_cast<QOpenGLWidget*>(window.View().Surface());
     if (surface == nullptr) {
         std::fprintf(stderr, "no OpenGL surface\n");
         return 1;
@@ -153,13 +153,15 @@ int main(int argc, char** argv)
     bool presented = false;
     // The surface shows white before the first tick; only a drawn timeline counts.
     QObject::connect(surface, &QOpenGLWidget::frameSwapped,
-                     [&presented, &window] { presented = presented || window.m_timeline.m_fontReady != 0; });
+                     [&presented, &window] { presented = presented || window.Timeline().m_fontReady != 0; });
     QElapsedTimer clock;
     clock.start();
     while (!presented && clock.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     std::printf("first frame presented %.0f ms after process start%s\n", ProcessAgeSeconds() * 1000.0,
                 presented ? "" : " (timed out)");
+    // The video whose time moves in the ticks that change the picture.
+    OpenBenchFiles(window, false);
 
     return RunWithRatios(argc, argv,
                          {{"sample-data tick / empty frame", "BM_TickSampleData", "BM_EmptyFrame"},

@@ -15,12 +15,6 @@
 
 namespace {
 
-constexpr int kStartEditId = 1008;
-constexpr int kEndEditId = 1009;
-constexpr int kOkButtonId = 1029;
-constexpr int kTitleEditId = 1031;
-constexpr int kCommentEditId = 1032;
-
 template <class Widget>
 Widget* ControlOf(const std::map<int, QWidget*>& controls, int id)
 {
@@ -34,11 +28,11 @@ CSegmentDlg::CSegmentDlg(QWidget* parent) : QDialog(parent)
     const DialogTemplate& layout = FindDialogTemplate(kSegmentDialogId);
     ApplyDialogTemplate(layout, this);
     const auto controls = BuildTemplateControls(layout, this);
-    m_commentEdit = ControlOf<QPlainTextEdit>(controls, kCommentEditId);
-    m_titleEdit = ControlOf<QLineEdit>(controls, kTitleEditId);
-    m_startEdit = ControlOf<QLineEdit>(controls, kStartEditId);
-    m_endEdit = ControlOf<QLineEdit>(controls, kEndEditId);
-    m_okButton = ControlOf<QPushButton>(controls, kOkButtonId);
+    m_commentEdit = ControlOf<QPlainTextEdit>(controls, kSegmentCommentEditId);
+    m_titleEdit = ControlOf<QLineEdit>(controls, kSegmentTitleEditId);
+    m_startEdit = ControlOf<QLineEdit>(controls, kSegmentStartEditId);
+    m_endEdit = ControlOf<QLineEdit>(controls, kSegmentEndEditId);
+    m_okButton = ControlOf<QPushButton>(controls, kDialogOkButtonId);
     // Qt cuts a line edit's text at 32767 characters by default; a longer
     // title from a file would be cut by merely opening the dialog.
     m_titleEdit->setMaxLength(std::numeric_limits<int>::max());

@@ -9,18 +9,13 @@
 #include "TemplateWidgets.h"
 #include "Templates.h"
 
-namespace {
-constexpr int kNameEditId = 1028;
-constexpr int kOkButtonId = 1029;
-} // namespace
-
 CTrackDlg::CTrackDlg(QWidget* parent) : QDialog(parent)
 {
     const DialogTemplate& layout = FindDialogTemplate(kTrackDialogId);
     ApplyDialogTemplate(layout, this);
     const auto controls = BuildTemplateControls(layout, this);
-    m_nameEdit = qobject_cast<QLineEdit*>(controls.at(kNameEditId));
-    m_okButton = qobject_cast<QPushButton*>(controls.at(kOkButtonId));
+    m_nameEdit = qobject_cast<QLineEdit*>(controls.at(kTrackNameEditId));
+    m_okButton = qobject_cast<QPushButton*>(controls.at(kDialogOkButtonId));
     // Qt cuts a line edit's text at 32767 characters by default; a longer
     // label from a file would be cut by merely opening the dialog.
     m_nameEdit->setMaxLength(std::numeric_limits<int>::max());

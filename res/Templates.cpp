@@ -26,42 +26,42 @@ std::vector<DialogTemplate> MakeDialogs()
          kDialogPopup | kDialogVisible | kDialogCaption | kDialogSysMenu | kDialogModalFrame | kDialogSetFont |
              kDialogAppWindow | kDialogNoParentNotify,
          {
-             {1000, K::VideoPlayer, "", 9, 10, 201, 133, kStyleTabStop},
-             {1023, K::Static, "", 9, 148, 500, 150, kStyleBlackRect | kStyleNotify},
-             {1001, K::HorizontalScrollBar, "", 128, 300, 379, 11, kStyleBottomAlign},
-             {1002, K::HorizontalScrollBar, "", 9, 300, 117, 11, kStyleTopAlign},
-             {1008, K::PushButton, "[", 540, 233, 61, 14, kStyleTabStop},
-             {1009, K::PushButton, "]", 608, 233, 61, 14, kStyleTabStop},
-             {1011, K::PushButton, "Ouvrir la vidéo annotée", 540, 148, 129, 14, kStyleTabStop},
-             {1022, K::VerticalScrollBar, "", 516, 146, 12, 150, kStyleNone},
-             {1027, K::Edit, "", 225, 7, 226, 136,
+             {kPlayerId, K::VideoPlayer, "", 9, 10, 201, 133, kStyleTabStop},
+             {kTimelineFrameId, K::Static, "", 9, 148, 500, 150, kStyleBlackRect | kStyleNotify},
+             {kTimeBarId, K::HorizontalScrollBar, "", 128, 300, 379, 11, kStyleBottomAlign},
+             {kZoomBarId, K::HorizontalScrollBar, "", 9, 300, 117, 11, kStyleTopAlign},
+             {kStartButtonId, K::PushButton, "[", 540, 233, 61, 14, kStyleTabStop},
+             {kEndButtonId, K::PushButton, "]", 608, 233, 61, 14, kStyleTabStop},
+             {kOpenVideoId, K::PushButton, "Ouvrir la vidéo annotée", 540, 148, 129, 14, kStyleTabStop},
+             {kTrackBarId, K::VerticalScrollBar, "", 516, 146, 12, 150, kStyleNone},
+             {kSegmentTextId, K::Edit, "", 225, 7, 226, 136,
               kStyleBorder | kStyleVScroll | kStyleMultiLine | kStyleReadOnly | kStyleNumber | kStyleStaticEdge |
                   kStyleModalFrameEdge},
-             {1035, K::PushButton, "Ouvrir le fichier d'annotation", 540, 190, 129, 14, kStyleTabStop},
-             {1036, K::PushButton, "Enregistrer le fichier d'annotation", 540, 211, 129, 14, kStyleTabStop},
-             {1003, K::VideoPlayer, "", 470, 7, 199, 135, kStyleTabStop},
-             {1012, K::PushButton, "Ouvrir le dossier d'annotations video", 540, 169, 129, 14, kStyleTabStop},
+             {kOpenAnnotationId, K::PushButton, "Ouvrir le fichier d'annotation", 540, 190, 129, 14, kStyleTabStop},
+             {kSaveAnnotationId, K::PushButton, "Enregistrer le fichier d'annotation", 540, 211, 129, 14, kStyleTabStop},
+             {kCompanionId, K::VideoPlayer, "", 470, 7, 199, 135, kStyleTabStop},
+             {kChooseFolderId, K::PushButton, "Ouvrir le dossier d'annotations video", 540, 169, 129, 14, kStyleTabStop},
          }});
 
     dialogs.push_back({kTrackDialogId, "Piste", 159, 70, "MS Sans Serif", 8, kPopupDialog,
                        {
-                           {1029, K::PushButton, "Modifier", 49, 39, 50, 14, kStyleDefaultButton | kStyleTabStop},
+                           {kDialogOkButtonId, K::PushButton, "Modifier", 49, 39, 50, 14, kStyleDefaultButton | kStyleTabStop},
                            {kNoControlId, K::Static, "Nom :", 23, 17, 20, 8},
-                           {1028, K::Edit, "", 54, 15, 83, 14, kLineEdit},
+                           {kTrackNameEditId, K::Edit, "", 54, 15, 83, 14, kLineEdit},
                        }});
 
     dialogs.push_back(
         {kSegmentDialogId, "Segment", 265, 148, "MS Sans Serif", 8, kPopupDialog,
          {
-             {1029, K::PushButton, "Mettre à jour", 105, 119, 50, 14, kStyleDefaultButton | kStyleTabStop},
+             {kDialogOkButtonId, K::PushButton, "Mettre à jour", 105, 119, 50, 14, kStyleDefaultButton | kStyleTabStop},
              {kNoControlId, K::Static, "Titre :", 7, 9, 19, 8},
-             {1031, K::Edit, "", 65, 7, 40, 14, kLineEdit},
+             {kSegmentTitleEditId, K::Edit, "", 65, 7, 40, 14, kLineEdit},
              {kNoControlId, K::Static, "Commentaires :", 7, 27, 49, 8},
-             {1032, K::Edit, "", 65, 25, 182, 62, kStyleMultiLine | kStyleVScroll | kStyleBorder | kStyleTabStop},
+             {kSegmentCommentEditId, K::Edit, "", 65, 25, 182, 62, kStyleMultiLine | kStyleVScroll | kStyleBorder | kStyleTabStop},
              {kNoControlId, K::Static, "Début :", 71, 98, 24, 8},
-             {1008, K::Edit, "", 104, 95, 40, 14, kLineEdit},
+             {kSegmentStartEditId, K::Edit, "", 104, 95, 40, 14, kLineEdit},
              {kNoControlId, K::Static, "Fin :", 182, 98, 14, 8},
-             {1009, K::Edit, "", 206, 94, 40, 14, kLineEdit},
+             {kSegmentEndEditId, K::Edit, "", 206, 94, 40, 14, kLineEdit},
          }});
 
     return dialogs;
@@ -72,8 +72,12 @@ std::vector<MenuTemplate> MakeMenus()
     return {
         {kTrackMenuId,
          "Piste",
-         {{32771, "Ajouter"}, {32772, "Supprimer"}, {32773, "Modifier"}, {32774, "Monter"}, {32775, "Descendre"}}},
-        {kSegmentMenuId, "Segment", {{32776, "Modifier"}, {32778, "Supprimer"}}},
+         {{kAddTrackCommand, "Ajouter"},
+          {kDeleteTrackCommand, "Supprimer"},
+          {kEditTrackCommand, "Modifier"},
+          {kMoveTrackUpCommand, "Monter"},
+          {kMoveTrackDownCommand, "Descendre"}}},
+        {kSegmentMenuId, "Segment", {{kEditSegmentCommand, "Modifier"}, {kDeleteSegmentCommand, "Supprimer"}}},
     };
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "ResourceIds.h"
+
 // The program's dialog layouts, context menus and strings, kept as plain
 // data so that they read like the resource tables they come from. Positions
 // and sizes are in dialog units (see DialogUnits.h); texts are UTF-8.

@@ -54,19 +54,13 @@ void FileDialogFixture::SetUp()
     MainWindowFixture::SetUp();
 }
 
-void FileDialogFixture::Click(int id)
-{
-    qobject_cast<QPushButton*>(m_window->Control(id))->click();
-}
-
 void FileDialogFixture::Edit()
 {
     AnnotationEditor& editor = m_window->Editor();
     Track* track = editor.AddTrack();
     editor.SetTrackLabel(track, "Séquence « B »");
-    CTimeline& timeline = m_window->m_timeline;
-    timeline.m_selectedTrack = timeline.m_tracks.GetCount() - 1;
-    editor.UpdateSegment(editor.CutSegment(timeline.m_selectedTrack), {"Passe décisive", " ", 10.0, 20.0});
+    SelectTrack(Timeline().m_tracks.GetCount() - 1);
+    editor.UpdateSegment(editor.CutSegment(Timeline().m_selectedTrack), {"Passe décisive", " ", 10.0, 20.0});
 }
 
 QList<QMessageBox*> FileDialogFixture::ErrorBoxes() const

@@ -4,15 +4,11 @@
 #include <string>
 
 #include <QList>
+#include <QPushButton>
 
 #include "MainWindowFixture.h"
 
 class QMessageBox;
-
-// The window's buttons for the file commands.
-constexpr int kOpenVideoId = 1011;
-constexpr int kOpenAnnotationId = 1035;
-constexpr int kSaveAnnotationId = 1036;
 
 // The main window for tests of the file commands, with an empty folder of
 // its own under the test data for the files they write, and two videos:
@@ -25,7 +21,8 @@ protected:
     static void SetUpTestSuite();
     void SetUp() override;
 
-    void Click(int id);
+    void Click(MainControlId id) { Button(id)->click(); }
+    using MainWindowFixture::Click;
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
     // A change as the editing commands make it: a track "Séquence « B »",
     // selected, with one segment.

@@ -137,30 +137,30 @@ protected:
         MainWindowFixture::SetUp();
         if (HasFatalFailure())
             return;
-        m_window->m_player->SetSource(MainVideo());
-        m_window->m_movie.Attach(m_window->m_player->GetMovie());
-        ASSERT_TRUE(m_window->m_movie.HasMovie());
+        m_window->OpenVideo(MainVideo());
+        ASSERT_TRUE(m_window->Movie().HasMovie());
 
-        // Timeline times: 100 of them per second of the main video.
-        CTimeline& timeline = m_window->m_timeline;
-        timeline.m_tracks.RemoveAll();
-        Track* track = timeline.m_tracks.AppendTrack();
-        const struct {
-            double start, end;
-            int video;
-        } segments[] = {{20, 180, 1}, {200, 380, 0}, {400, 560, 2}};
-        for (const auto& s : segments) {
-            auto segment = std::make_unique<Segment>();
-            segment->SetBounds(s.start, s.end);
-            segment->m_videoNumber = s.video;
-            track->AppendSegment(std::move(segment));
-        }
-        timeline.m_selectedTrack = 0;
+        // Timeline times: 100 of them per second of the main video; the file
+        // holds them times 100.
+        OpenAnnotations("companion.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<corps><piste libelle=\" \">"
+                                         "<segment debut=\"2000\" fin=\"18000\"><contenu video=\"1\"/></segment>"
+                                         "<segment debut=\"20000\" fin=\"38000\"><contenu video=\"0\"/></segment>"
+                                         "<segment debut=\"40000\" fin=\"56000\"><contenu video=\"2\"/></segment>"
+                                         "</piste></corps>\n");
+        ASSERT_EQ(Timeline().m_tracks.GetCount(), 1);
+        ASSERT_EQ(Timeline().m_selectedTrack, 0);
+    }
+    // As the command line's --folder sets it.
+    void SetFolder(const std::string& folder)
+    {
+        StartOptions options;
+        options.folder = folder;
+        m_window->OpenStartFiles(options);
     }
     // What the companion holds: the length of its file in ms, 0 when empty.
-    int32_t CompanionLength() { return m_window->m_companionPlayer->Engine().Duration(); }
+    int32_t CompanionLength() { return m_window->CompanionPlayer().Engine().Duration(); }
     // Which frame of its file the companion shows; -1 when black or unreadable.
-    int CompanionFrame() { return ShownFrame(*m_window->m_companionPlayer, kCompanionSize); }
+    int CompanionFrame() { return ShownFrame(m_window->CompanionPlayer(), kCompanionSize); }
 };
 
 } // namespace
@@ -235,10 +235,10 @@ TEST_F(FolderChooser, CancelAndCloseBoxLeaveTheFolderUnchanged)
 
 TEST_F(Companion, ChooserButtonSetsTheFolderWithoutReloadingTheCompanion)
 {
-    m_window->m_annotationFolder = CompanionFolder();
-    m_window->m_movie.SetTime(1000); // the segment of video 1
+    SetFolder(CompanionFolder());
+    m_window->Movie().SetTime(1000); // the segment of video 1
     ASSERT_TRUE(QTest::qWaitFor([&] { return CompanionLength() == 2000; }, kWaitMs));
-    const CQTMoviePtr shown = m_window->m_companionPlayer->GetMovie();
+    const CQTMoviePtr shown = m_window->CompanionPlayer().GetMovie();
 
     QTemporaryDir other;
     bool ran = false;
@@ -248,46 +248,46 @@ TEST_F(Companion, ChooserButtonSetsTheFolderWithoutReloadingTheCompanion)
             QTest::mouseClick(ConfirmButton(dialog), Qt::LeftButton);
         },
         &ran);
-    QTest::mouseClick(qobject_cast<QPushButton*>(m_window->Control(1012)), Qt::LeftButton);
+    QTest::mouseClick(qobject_cast<QPushButton*>(m_window->Control(kChooseFolderId)), Qt::LeftButton);
     EXPECT_TRUE(ran);
-    EXPECT_EQ(m_window->m_annotationFolder, QDir(other.path()).absolutePath().toStdString());
+    EXPECT_EQ(m_window->AnnotationFolder(), QDir(other.path()).absolutePath().toStdString());
     // Ticks go on under the same number: the file shown is the same object still.
-    m_window->m_movie.SetTime(1100);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_timeline.m_currentTime == 110.0; }, kWaitMs));
-    EXPECT_EQ(m_window->m_companionPlayer->GetMovie(), shown);
-    EXPECT_EQ(m_window->m_shownVideo, 1);
+    m_window->Movie().SetTime(1100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Timeline().m_currentTime == 110.0; }, kWaitMs));
+    EXPECT_EQ(m_window->CompanionPlayer().GetMovie(), shown);
+    EXPECT_EQ(m_window->ShownVideo(), 1);
 
     ran = false;
     WhenChooserOpens([&](CFolderDialog& dialog) { dialog.close(); }, &ran);
-    QTest::mouseClick(qobject_cast<QPushButton*>(m_window->Control(1012)), Qt::LeftButton);
+    QTest::mouseClick(qobject_cast<QPushButton*>(m_window->Control(kChooseFolderId)), Qt::LeftButton);
     EXPECT_TRUE(ran);
-    EXPECT_EQ(m_window->m_annotationFolder, QDir(other.path()).absolutePath().toStdString());
+    EXPECT_EQ(m_window->AnnotationFolder(), QDir(other.path()).absolutePath().toStdString());
 }
 
 TEST_F(Companion, FollowsTheNumberUnderTheTimeAcrossSegments)
 {
-    m_window->m_annotationFolder = CompanionFolder();
-    CQTControl& companion = *m_window->m_companionPlayer;
+    SetFolder(CompanionFolder());
+    CQTControl& companion = m_window->CompanionPlayer();
 
     // The tick that switches asks for the file and goes on: the file opens
     // while later ticks run.
-    m_window->m_movie.SetTime(1000);
+    m_window->Movie().SetTime(1000);
     m_window->OnTimer();
-    EXPECT_EQ(m_window->m_shownVideo, 1);
+    EXPECT_EQ(m_window->ShownVideo(), 1);
     EXPECT_EQ(companion.Source(), CompanionFolder() + "/annotation1.mov");
     EXPECT_TRUE(companion.Engine().IsOpening());
     EXPECT_FALSE(companion.Engine().IsLoaded());
     EXPECT_TRUE(QTest::qWaitFor([&] { return CompanionLength() == 2000 && CompanionFrame() == 0; }, kWaitMs))
         << CompanionLength() << " " << CompanionFrame();
 
-    m_window->m_movie.SetTime(2900);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_shownVideo == 0; }, kWaitMs));
+    m_window->Movie().SetTime(2900);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->ShownVideo() == 0; }, kWaitMs));
     EXPECT_TRUE(QTest::qWaitFor([&] { return companion.GetMovie() == nullptr && CompanionLength() == 0; }, kWaitMs));
     EXPECT_EQ(companion.Source(), "");
     EXPECT_TRUE(QTest::qWaitFor([&] { return ShowsBlack(companion); }, kWaitMs));
 
-    m_window->m_movie.SetTime(4900);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_shownVideo == 2; }, kWaitMs));
+    m_window->Movie().SetTime(4900);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->ShownVideo() == 2; }, kWaitMs));
     EXPECT_EQ(companion.Source(), CompanionFolder() + "/annotation2.mov");
     EXPECT_TRUE(QTest::qWaitFor([&] { return CompanionLength() == 3000 && CompanionFrame() == 0; }, kWaitMs))
         << CompanionLength() << " " << CompanionFrame();
@@ -301,14 +301,14 @@ class CompanionFailure : public Companion, public testing::WithParamInterface<co
 TEST_P(CompanionFailure, IsReportedOnceAndNotRetriedWhileTheNumberStands)
 {
     QTemporaryDir empty;
-    m_window->m_annotationFolder = empty.path().toStdString();
+    SetFolder(empty.path().toStdString());
     if (std::string(GetParam()) == "unreadable") {
         QFile junk(QDir(empty.path()).absoluteFilePath("annotation1.mov"));
         ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
         junk.write(QByteArray(4096, 'x'));
     }
-    m_window->m_movie.SetTime(1000);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_shownVideo == 1; }, kWaitMs));
+    m_window->Movie().SetTime(1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->ShownVideo() == 1; }, kWaitMs));
     QMessageBox* box = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] {
         const auto boxes = m_window->findChildren<QMessageBox*>(CAnnotatorDlg::kErrorBoxName);
@@ -319,22 +319,22 @@ TEST_P(CompanionFailure, IsReportedOnceAndNotRetriedWhileTheNumberStands)
     // The tick goes on behind the box; once dismissed, the box stays away.
     box->close();
     for (int time : {1100, 1200}) {
-        m_window->m_movie.SetTime(time);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_timeline.m_currentTime == time / 10; }, kWaitMs));
+        m_window->Movie().SetTime(time);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Timeline().m_currentTime == time / 10; }, kWaitMs));
     }
     int shown = 0;
     for (const QMessageBox* b : m_window->findChildren<QMessageBox*>(CAnnotatorDlg::kErrorBoxName))
         shown += b->isVisible() ? 1 : 0;
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(CompanionLength(), 0);
-    EXPECT_FALSE(m_window->m_companionPlayer->Engine().IsOpening());
+    EXPECT_FALSE(m_window->CompanionPlayer().Engine().IsOpening());
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CompanionFailure, testing::Values("missing", "unreadable"));
 
 TEST_F(Companion, FollowsTheSegmentsWhileTheMainVideoPlays)
 {
-    m_window->m_annotationFolder = CompanionFolder();
+    SetFolder(CompanionFolder());
     // What the companion holds at each moment, without repeats; and how long
     // the GUI thread was held, as a 5 ms probe sees it: over the whole run,
     // and at the probes that see the companion switch or its file open.
@@ -349,22 +349,22 @@ TEST_F(Companion, FollowsTheSegmentsWhileTheMainVideoPlays)
         const qint64 gap = sinceProbe.restart();
         longest = std::max(longest, gap);
         const int32_t length = CompanionLength();
-        if (lengths.empty() || lengths.back() != length || shown != m_window->m_shownVideo)
+        if (lengths.empty() || lengths.back() != length || shown != m_window->ShownVideo())
             longestAtCompanion = std::max(longestAtCompanion, gap);
         if (lengths.empty() || lengths.back() != length)
             lengths.push_back(length);
-        shown = m_window->m_shownVideo;
+        shown = m_window->ShownVideo();
     });
-    m_window->m_player->Engine().SetPlaying(true);
+    m_window->Player().Engine().SetPlaying(true);
     // Measured once playback runs.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->m_movie.GetTime() > 0; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->Movie().GetTime() > 0; }, kWaitMs));
     sinceProbe.start();
     probe.start(5);
-    const bool ended = QTest::qWaitFor([&] { return m_window->m_player->Engine().AtEnd(); }, 15000);
+    const bool ended = QTest::qWaitFor([&] { return m_window->Player().Engine().AtEnd(); }, 15000);
     probe.stop();
     EXPECT_TRUE(ended);
     EXPECT_EQ(lengths, (std::vector<int32_t>{0, 2000, 0, 3000, 0}));
-    EXPECT_EQ(m_window->m_shownVideo, 0);
+    EXPECT_EQ(m_window->ShownVideo(), 0);
     std::printf("GUI thread held at most %lld ms at a companion switch or opening, %lld ms over the run\n",
                 static_cast<long long>(longestAtCompanion), static_cast<long long>(longest));
 }

@@ -15,6 +15,7 @@
 #include "MainWindowFixture.h"
 #include "ModalScript.h"
 #include "ModelScrollBar.h"
+#include "ScrollHandling.h"
 #include "TestVideo.h"
 
 namespace {
@@ -32,14 +33,13 @@ class Editing : public MainWindowFixture {
 protected:
     Editing() : MainWindowFixture({.tracksABC = true}) {}
 
-    Track* TrackAt(int position) { return Timeline().m_tracks.GetTrack(position); }
+    const Track* TrackAt(int position) { return Timeline().m_tracks.GetTrack(position); }
+    // Cut with "]", then given its bounds and title in the segment dialog.
     Segment* AddSegment(int position, double start, double end, const std::string& title = " ")
     {
-        auto segment = std::make_unique<Segment>();
-        segment->SetBounds(start, end);
-        segment->SetTitle(title);
-        Segment* added = segment.get();
-        TrackAt(position)->AppendSegment(std::move(segment));
+        AnnotationEditor& editor = m_window->Editor();
+        Segment* added = editor.CutSegment(position);
+        editor.UpdateSegment(added, {title, " ", start, end});
         return added;
     }
     std::vector<std::string> Labels()
@@ -54,9 +54,11 @@ protected:
     {
         static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "editing.mp4", 5.0, 160, 120);
         m_window->OpenVideo(path);
-        ASSERT_TRUE(m_window->m_movie.HasMovie());
+        ASSERT_TRUE(m_window->Movie().HasMovie());
+        // The whole video in view, as the command does.
+        m_window->OnHScroll(SB_PAGELEFT, 0, Bar(kZoomBarId));
     }
-    void Play() { m_window->m_player->Engine().SetPlaying(true); }
+    void Play() { m_window->Player().Engine().SetPlaying(true); }
     // Waits, ticking as the window does, until the tick's time reaches `time`.
     bool WaitForTime(double time)
     {
@@ -71,29 +73,28 @@ protected:
 
 TEST_F(Editing, MenuCommandsAddMoveAndDeleteTracks)
 {
-    m_window->OnCommand(32771);
+    m_window->OnCommand(kAddTrackCommand);
     EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "B", "C", " "}));
     EXPECT_EQ(Timeline().m_selectedTrack, 0);
 
-    Timeline().m_selectedTrack = 2;
-    m_window->OnCommand(32774); // "Monter"
+    SelectTrack(2);
+    m_window->OnCommand(kMoveTrackUpCommand); // "Monter"
     EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "C", "B", " "}));
-    m_window->OnCommand(32775); // "Descendre"
+    m_window->OnCommand(kMoveTrackDownCommand); // "Descendre"
     EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "C", " ", "B"}));
     EXPECT_EQ(Timeline().m_selectedTrack, 2);
 
     Segment* segment = AddSegment(2, 1.0, 5.0);
     EXPECT_EQ(TrackAt(2)->GetLabel(), " ");
-    Timeline().m_currentSegment = segment;
-    m_window->OnCommand(32778); // segment "Supprimer", no question
+    ChooseSegment(2, segment);
+    m_window->OnCommand(kDeleteSegmentCommand); // segment "Supprimer", no question
     EXPECT_TRUE(TrackAt(2)->GetSegments().empty());
     EXPECT_EQ(Timeline().m_currentSegment, nullptr);
 }
 
 TEST_F(Editing, DeleteTrackAsksInTheWindowsConfirmationBox)
 {
-    Timeline().m_selectedTrack = 1;
-    Timeline().m_currentSegment = AddSegment(1, 1.0, 5.0);
+    ChooseSegment(1, AddSegment(1, 1.0, 5.0));
     QString caption, text;
     QMessageBox::Icon icon = QMessageBox::Warning;
     QWidget* owner = nullptr;
@@ -132,12 +133,12 @@ TEST_F(Editing, DeleteTrackAsksInTheWindowsConfirmationBox)
 // only way out of the track dialog there is no way to lose what was typed.
 TEST_F(Editing, TrackLabelGoesToTheTrackTakenAtTheStart)
 {
-    Timeline().m_selectedTrack = 1;
+    SelectTrack(1);
     const uint64_t revision = Timeline().Revision();
     ModalScript script;
     script.On<CTrackDlg>([this](CTrackDlg& dialog) {
         EXPECT_EQ(dialog.NameEdit()->text(), QString("B"));
-        Timeline().m_selectedTrack = 2; // a click elsewhere, as far as the command knows
+        SelectTrack(2); // a click elsewhere, as far as the command knows
         Retype(dialog.NameEdit(), "Regards");
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
@@ -157,7 +158,10 @@ TEST_F(Editing, TrackLabelGoesToTheTrackTakenAtTheStart)
 
 TEST_F(Editing, CommandsOnNoTrackOrNoSegmentOpenNothing)
 {
-    Timeline().m_selectedTrack = 3;
+    // The selection names no track once the selected track is gone.
+    SelectTrack(2);
+    m_window->Editor().DeleteTrack(2);
+    ASSERT_EQ(Timeline().m_selectedTrack, 2);
     bool opened = false;
     ModalScript script;
     script.On<QDialog>([&](QDialog& dialog) {
@@ -168,12 +172,12 @@ TEST_F(Editing, CommandsOnNoTrackOrNoSegmentOpenNothing)
     m_window->OnEditTrack();
     m_window->OnMarkEnd();
     m_window->OnDeleteSegment();
-    Timeline().m_selectedTrack = 0;
-    Timeline().m_currentSegment = nullptr;
+    SelectTrack(0);
+    ASSERT_EQ(Timeline().m_currentSegment, nullptr);
     m_window->OnEditSegment();
     EXPECT_FALSE(opened);
     EXPECT_EQ(Timeline().Revision(), revision);
-    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "B"}));
 }
 
 class SegmentEditing : public Editing {
@@ -181,10 +185,21 @@ protected:
     void SetUp() override
     {
         Editing::SetUp();
-        m_segment = AddSegment(0, 20.0, 40.0, "PL");
-        m_segment->SetComment("Premier");
-        m_segment->m_videoNumber = 3;
-        Timeline().m_currentSegment = m_segment;
+        LoadSegment(3);
+    }
+
+    // Tracks A, B and C from a file, A holding segment "PL" from 20 to 40
+    // with video `video`, chosen with the pointer.
+    void LoadSegment(int video)
+    {
+        OpenAnnotations("segment-editing.xml",
+                        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<corps><piste libelle=\"A\"><segment debut=\"2000\" "
+                        "fin=\"4000\"><contenu titre=\"PL\" commentaire=\"Premier\" video=\"" +
+                            std::to_string(video) +
+                            "\"/></segment></piste><piste libelle=\"B\"/><piste libelle=\"C\"/></corps>\n");
+        ASSERT_EQ(Labels(), (std::vector<std::string>{"A", "B", "C"}));
+        m_segment = TrackAt(0)->GetSegments()[0].get();
+        ChooseSegment(0, m_segment);
     }
 
     void ExpectUnchanged()
@@ -222,7 +237,7 @@ TEST_F(SegmentEditing, ConfirmedBoundsAreOrderedAndAnEmptyOneWidened)
         Retype(dialog.EndEdit(), "12");
         QTest::keyClick(dialog.EndEdit(), Qt::Key_Return);
     });
-    Timeline().m_currentSegment = m_segment;
+    ChooseSegment(0, m_segment);
     m_window->OnEditSegment();
     EXPECT_EQ(m_segment->m_start, 12.0);
     EXPECT_EQ(m_segment->m_end, 13.0);
@@ -284,12 +299,12 @@ TEST_F(SegmentEditing, FarBoundsAreKeptAndDrawnToTheEdge)
 
     m_window->OnTimer();
     m_window->OnTimer(); // the first still highlights the edited segment
-    const QImage frame = m_window->m_view.GrabFrame();
+    const QImage frame = m_window->View().GrabFrame();
     frame.save(QString(QUILL_TEST_DATA_DIR) + "/editing-far-bounds.png");
     ASSERT_FALSE(frame.isNull());
     const QRgb green = qRgb(0, 255, 0);
     // Time 50 lies halfway between the label column and the right edge.
-    const int start = 180 + (m_window->m_timeline.m_viewRect.Width() - 180) / 2;
+    const int start = 180 + (Timeline().m_viewRect.Width() - 180) / 2;
     EXPECT_EQ(frame.pixel(frame.width() - 3, 12), green) << "row A at the right edge";
     EXPECT_EQ(frame.pixel(start + 5, 12), green) << "row A just after its start";
     EXPECT_NE(frame.pixel(start - 10, 12), green) << "row A before its start";
@@ -303,11 +318,11 @@ TEST_F(SegmentEditing, FarBoundsAreKeptAndDrawnToTheEdge)
 TEST_F(SegmentEditing, EditGoesToItsSegmentWhileTheVideoMovesOn)
 {
     // No companion video: its absence would be reported over the dialog.
-    m_segment->m_videoNumber = 0;
+    LoadSegment(0);
     LoadVideo();
     Segment* next = AddSegment(0, 60.0, 400.0, "Suivant");
-    Timeline().m_currentSegment = nullptr;
-    m_window->m_movie.SetTime(250);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Timeline().m_currentSegment == nullptr; }, kWaitMs));
+    m_window->Movie().SetTime(250);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Timeline().m_currentSegment == m_segment; }, kWaitMs));
     Play();
     bool movedOn = false;
@@ -332,22 +347,19 @@ TEST_F(SegmentEditing, EditGoesToItsSegmentWhileTheVideoMovesOn)
 TEST_F(Editing, MarkButtonsCutASegmentOutOfThePlayingVideo)
 {
     LoadVideo();
-    // The whole video in view, so that the picture shows every cut.
-    m_window->m_timeBar->Model().SetPage(500);
-    m_window->m_timeBar->SyncFromModel();
-    Timeline().m_selectedTrack = 1;
+    SelectTrack(1);
     Play();
     ASSERT_TRUE(WaitForTime(100.0));
     m_window->OnTimer(); // the tick's time is the player's time now
-    const double start = m_window->m_movie.GetTime() * 0.1;
-    QTest::mouseClick(m_window->m_startButton, Qt::LeftButton);
+    const double start = m_window->Movie().GetTime() * 0.1;
+    QTest::mouseClick(Button(kStartButtonId), Qt::LeftButton);
     EXPECT_EQ(Timeline().m_markStart, start);
     EXPECT_GE(start, 100.0);
 
     ASSERT_TRUE(WaitForTime(300.0));
     m_window->OnTimer();
-    const double end = m_window->m_movie.GetTime() * 0.1;
-    QTest::mouseClick(m_window->m_endButton, Qt::LeftButton);
+    const double end = m_window->Movie().GetTime() * 0.1;
+    QTest::mouseClick(Button(kEndButtonId), Qt::LeftButton);
 
     const SegmentList& segments = TrackAt(1)->GetSegments();
     ASSERT_EQ(segments.size(), 1u);
@@ -360,11 +372,11 @@ TEST_F(Editing, MarkButtonsCutASegmentOutOfThePlayingVideo)
 
     // A few more cuts from the same mark and from new ones, for the picture.
     ASSERT_TRUE(WaitForTime(350.0));
-    QTest::mouseClick(m_window->m_endButton, Qt::LeftButton);
-    Timeline().m_selectedTrack = 2;
-    QTest::mouseClick(m_window->m_startButton, Qt::LeftButton);
+    QTest::mouseClick(Button(kEndButtonId), Qt::LeftButton);
+    SelectTrack(2);
+    QTest::mouseClick(Button(kStartButtonId), Qt::LeftButton);
     ASSERT_TRUE(WaitForTime(420.0));
-    QTest::mouseClick(m_window->m_endButton, Qt::LeftButton);
+    QTest::mouseClick(Button(kEndButtonId), Qt::LeftButton);
     EXPECT_EQ(TrackAt(1)->GetSegments().size(), 2u);
     EXPECT_EQ(TrackAt(1)->GetSegments()[1]->m_start, start);
     EXPECT_EQ(TrackAt(2)->GetSegments().size(), 1u);
@@ -372,9 +384,9 @@ TEST_F(Editing, MarkButtonsCutASegmentOutOfThePlayingVideo)
     SaveScreen("editing-cuts.png");
 
     // The segment dialog over the running video, for the picture too.
-    m_window->m_movie.SetTime(1500);
+    m_window->Movie().SetTime(1500);
     Play();
-    Timeline().m_currentSegment = segments[0].get();
+    ChooseSegment(1, segments[0].get());
     ModalScript script;
     script.On<CSegmentDlg>([this](CSegmentDlg& dialog) {
         // The video runs on under the dialog.

@@ -111,32 +111,31 @@ TEST_F(FileDialogs, AVideoSetsTheTimeRangeFromItsDuration)
     EXPECT_EQ(seen.parent, m_window.get());
     EXPECT_TRUE(seen.modal);
 
-    ASSERT_TRUE(m_window->m_movie.HasMovie());
-    EXPECT_EQ(m_window->m_movie.GetDuration(), 2500);
-    const ScrollBarModel& time = m_window->m_timeBar->Model();
+    ASSERT_TRUE(m_window->Movie().HasMovie());
+    EXPECT_EQ(m_window->Movie().GetDuration(), 2500);
+    const ScrollBarModel& time = m_window->TimeBar();
     EXPECT_EQ(time.GetMin(), 0);
     EXPECT_EQ(time.GetMax(), 250);
-    EXPECT_EQ(m_window->m_timeBar->maximum(), time.GetMax() - time.GetPage() + 1) << "the widget shows the model";
+    EXPECT_EQ(Bar(kTimeBarId)->maximum(), time.GetMax() - time.GetPage() + 1) << "the widget shows the model";
     // The zoom stayed at 0 and the page covers the new range.
-    EXPECT_EQ(m_window->m_zoomBar->Model().GetPosition(), 0);
+    EXPECT_EQ(m_window->ZoomBar().GetPosition(), 0);
     EXPECT_EQ(time.GetPage(), ZoomPage(251, 0));
     EXPECT_TRUE(ErrorBoxes().isEmpty());
 }
 
 TEST_F(FileDialogs, ACancelledVideoDialogStillStepsTheZoom)
 {
-    m_window->m_timeBar->Model().Set(0, 1000, 1001, 0);
-    m_window->m_zoomBar->Model().SetPosition(5);
-    m_window->m_zoomBar->SyncFromModel();
+    m_window->OnHScroll(SB_THUMBTRACK, 5, Bar(kZoomBarId));
+    ASSERT_EQ(m_window->TimeBar().GetPage(), ZoomPage(101, 5));
     ModalDriver driver({CancelDialog()});
     Click(kOpenVideoId);
     EXPECT_TRUE(driver.AllAnswered());
-    EXPECT_FALSE(m_window->m_movie.HasMovie());
-    EXPECT_EQ(m_window->m_player->GetMovie(), nullptr);
-    EXPECT_EQ(m_window->m_zoomBar->Model().GetPosition(), 4);
-    EXPECT_EQ(m_window->m_zoomBar->value(), 4);
-    EXPECT_EQ(m_window->m_timeBar->Model().GetMax(), 1000);
-    EXPECT_EQ(m_window->m_timeBar->Model().GetPage(), ZoomPage(1001, 4));
+    EXPECT_FALSE(m_window->Movie().HasMovie());
+    EXPECT_EQ(m_window->Player().GetMovie(), nullptr);
+    EXPECT_EQ(m_window->ZoomBar().GetPosition(), 4);
+    EXPECT_EQ(Bar(kZoomBarId)->value(), 4);
+    EXPECT_EQ(m_window->TimeBar().GetMax(), 100);
+    EXPECT_EQ(m_window->TimeBar().GetPage(), ZoomPage(101, 4));
 }
 
 TEST_F(FileDialogs, ASecondVideoReplacesTheMovie)
@@ -145,7 +144,7 @@ TEST_F(FileDialogs, ASecondVideoReplacesTheMovie)
         ModalDriver driver({TypeFileName(s_short)});
         Click(kOpenVideoId);
     }
-    std::weak_ptr<CQTMovie> first = m_window->m_player->GetMovie();
+    std::weak_ptr<CQTMovie> first = m_window->Player().GetMovie();
     ASSERT_FALSE(first.expired());
     {
         ModalDriver driver({TypeFileName(s_long)});
@@ -153,11 +152,11 @@ TEST_F(FileDialogs, ASecondVideoReplacesTheMovie)
         EXPECT_TRUE(driver.AllAnswered());
     }
     EXPECT_TRUE(first.expired()) << "the first movie object is released";
-    EXPECT_EQ(m_window->m_movie.GetDuration(), 4000);
-    EXPECT_EQ(m_window->m_timeBar->Model().GetMax(), 400);
-    m_window->m_movie.SetTime(3000);
+    EXPECT_EQ(m_window->Movie().GetDuration(), 4000);
+    EXPECT_EQ(m_window->TimeBar().GetMax(), 400);
+    m_window->Movie().SetTime(3000);
     m_window->OnTimer();
-    EXPECT_DOUBLE_EQ(m_window->m_timeline.m_currentTime, 300.0);
+    EXPECT_DOUBLE_EQ(Timeline().m_currentTime, 300.0);
 }
 
 TEST_F(FileDialogs, AFileThatIsNotAVideoIsReportedAndTheWindowGoesOn)
@@ -166,7 +165,7 @@ TEST_F(FileDialogs, AFileThatIsNotAVideoIsReportedAndTheWindowGoesOn)
         ModalDriver driver({TypeFileName(s_short)});
         Click(kOpenVideoId);
     }
-    m_window->m_zoomBar->Model().SetPosition(3);
+    m_window->OnHScroll(SB_THUMBTRACK, 3, Bar(kZoomBarId));
     const std::string junk = Path("notes de séance.mp4");
     std::ofstream(junk) << "ceci n'est pas une vidéo\n";
     {
@@ -179,15 +178,15 @@ TEST_F(FileDialogs, AFileThatIsNotAVideoIsReportedAndTheWindowGoesOn)
     const std::string text = ErrorBoxes()[0]->text().toStdString();
     EXPECT_NE(text.find("Impossible d'ouvrir la vidéo"), std::string::npos) << text;
     EXPECT_NE(text.find(junk), std::string::npos) << text;
-    EXPECT_EQ(m_window->m_timeBar->Model().GetMax(), 250) << "the time bar keeps its range";
-    EXPECT_EQ(m_window->m_zoomBar->Model().GetPosition(), 3) << "the handler ended at the failing step";
+    EXPECT_EQ(m_window->TimeBar().GetMax(), 250) << "the time bar keeps its range";
+    EXPECT_EQ(m_window->ZoomBar().GetPosition(), 3) << "the handler ended at the failing step";
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_TRUE(m_window->IsTimerRunning());
 
     // The player is still usable.
     ModalDriver driver({TypeFileName(s_long)});
     Click(kOpenVideoId);
-    EXPECT_EQ(m_window->m_timeBar->Model().GetMax(), 400);
+    EXPECT_EQ(m_window->TimeBar().GetMax(), 400);
 }
 
 TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
@@ -221,7 +220,7 @@ TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
     const std::string saved = Read(Path("exemple.xml"));
     EXPECT_NE(saved.find("Séquence « B »"), std::string::npos);
 
-    while (m_window->m_timeline.m_tracks.GetCount() > 0)
+    while (Timeline().m_tracks.GetCount() > 0)
         m_window->Editor().DeleteTrack(0);
     {
         QString caption, text;
@@ -234,7 +233,7 @@ TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
     EXPECT_EQ(open.title, QString("Ouverture"));
     EXPECT_EQ(open.mode, QFileDialog::AcceptOpen);
     EXPECT_EQ(open.fileMode, QFileDialog::ExistingFile);
-    EXPECT_EQ(m_window->m_timeline.m_tracks.GetCount(), 2);
+    EXPECT_EQ(Timeline().m_tracks.GetCount(), 2);
     EXPECT_FALSE(m_window->HasUnsavedChanges());
 
     {
@@ -276,6 +275,6 @@ TEST_F(FileDialogs, AFileThatCannotBeReadIsToldOnce)
     EXPECT_EQ(driver.Unexpected(), 0) << "told once";
     EXPECT_EQ(caption, QString("Confirmation"));
     EXPECT_EQ(text, QString("le fichier n'a pas été ouvert"));
-    EXPECT_EQ(m_window->m_timeline.m_tracks.GetCount(), 1);
+    EXPECT_EQ(Timeline().m_tracks.GetCount(), 1);
     EXPECT_FALSE(m_window->HasUnsavedChanges());
 }

@@ -21,6 +21,7 @@
 #include "MainWindowFixture.h"
 #include "ModalScript.h"
 #include "ModelScrollBar.h"
+#include "ScrollHandling.h"
 #include "TemplateWidgets.h"
 #include "Templates.h"
 #include "TestVideo.h"
@@ -50,9 +51,8 @@ protected:
     void LoadVideo()
     {
         static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "main-window.mp4", 3.0, 160, 120);
-        m_window->m_player->SetSource(path);
-        m_window->m_movie.Attach(m_window->m_player->GetMovie());
-        ASSERT_TRUE(m_window->m_movie.HasMovie());
+        m_window->OpenVideo(path);
+        ASSERT_TRUE(m_window->Movie().HasMovie());
     }
 
     // The class names of the modal dialogs that `call` opens, each closed as
@@ -82,7 +82,7 @@ TEST_F(MainWindow, CaptionFixedSizeAndControlsFollowTheTemplate)
     EXPECT_FALSE(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
     if (scale == 1.0 && DpiScale(m_window.get()) == 1.0) {
         EXPECT_EQ(m_window->size(), QSize(1012, 517));
-        EXPECT_EQ(m_window->m_timelineFrame->size(), QSize(750, 244));
+        EXPECT_EQ(m_window->Control(kTimelineFrameId)->size(), QSize(750, 244));
     }
 
     for (const ControlTemplate& control : layout.controls) {
@@ -107,7 +107,7 @@ TEST_F(MainWindow, CaptionFixedSizeAndControlsFollowTheTemplate)
                 << control.text;
         }
     }
-    EXPECT_EQ(m_window->m_openVideoButton->text(), QString("Ouvrir la vidéo annotée"));
+    EXPECT_EQ(Button(kOpenVideoId)->text(), QString("Ouvrir la vidéo annotée"));
 }
 
 TEST_F(MainWindow, FitsTheScreenAtTheLargestScaleThatDoes)
@@ -126,90 +126,96 @@ TEST_F(MainWindow, FitsTheScreenAtTheLargestScaleThatDoes)
                     DialogUnitsToPixelsY(layout.height, scale + 0.01) > 0.9 * available.height() - 48);
     }
     // The timeline's pixel extent is its frame's actual client area.
-    EXPECT_EQ(m_window->m_timeline.m_viewRect.Width(), m_window->m_timelineFrame->width());
-    EXPECT_EQ(m_window->m_timeline.m_viewRect.Height(), m_window->m_timelineFrame->height());
+    EXPECT_EQ(Timeline().m_viewRect.Width(), m_window->Control(kTimelineFrameId)->width());
+    EXPECT_EQ(Timeline().m_viewRect.Height(), m_window->Control(kTimelineFrameId)->height());
     // The modal dialogs come out at the same scale.
     CAboutDlg about(m_window.get());
     EXPECT_EQ(about.size(), DialogUnitsToPixels(0, 0, 235, 55, scale).size());
-    EXPECT_EQ(m_window->m_trackDlg.size(),
+    EXPECT_EQ(m_window->TrackDialog().size(),
               DialogUnitsToPixels(0, 0, FindDialogTemplate(kTrackDialogId).width,
                                   FindDialogTemplate(kTrackDialogId).height, scale).size());
 }
 
 TEST_F(MainWindow, StartsWithTheBarsAndStateOfInitialisation)
 {
-    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_IDLE);
+    EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_IDLE);
     EXPECT_TRUE(m_window->IsTimerRunning());
-    const ScrollBarModel& time = m_window->m_timeBar->Model();
+    const ScrollBarModel& time = m_window->TimeBar();
     EXPECT_EQ(time.GetMin(), 0);
     EXPECT_EQ(time.GetMax(), 100);
     EXPECT_EQ(time.GetPage(), 100);
     EXPECT_EQ(time.GetPosition(), 0);
-    EXPECT_EQ(m_window->m_zoomBar->Model().GetMax(), 100);
-    EXPECT_EQ(m_window->m_zoomBar->Model().GetPosition(), 0);
-    EXPECT_EQ(m_window->m_trackBar->Model().GetMax(), 400);
-    EXPECT_EQ(m_window->m_trackBar->Model().GetPosition(), 0);
-    EXPECT_EQ(m_window->m_timeline.m_currentSegment, nullptr);
-    EXPECT_EQ(m_window->m_shownVideo, 0);
-    EXPECT_TRUE(m_window->m_annotationFolder.empty());
+    EXPECT_EQ(m_window->ZoomBar().GetMax(), 100);
+    EXPECT_EQ(m_window->ZoomBar().GetPosition(), 0);
+    EXPECT_EQ(m_window->TrackBar().GetMax(), 400);
+    EXPECT_EQ(m_window->TrackBar().GetPosition(), 0);
+    EXPECT_EQ(Timeline().m_currentSegment, nullptr);
+    EXPECT_EQ(m_window->ShownVideo(), 0);
+    EXPECT_TRUE(m_window->AnnotationFolder().empty());
 }
 
 TEST_F(MainWindow, TickCopiesBarsAndPlayerTimeIntoTheTimeline)
 {
     m_window->StopTimer(); // the ticks below are the only ones
-    m_window->m_timeBar->Model().SetPage(37);
-    m_window->m_timeBar->Model().SetPosition(5);
-    m_window->m_trackBar->Model().SetPosition(12);
+    m_window->OnHScroll(SB_THUMBTRACK, 22, Bar(kZoomBarId));
+    m_window->OnHScroll(SB_THUMBTRACK, 5, Bar(kTimeBarId));
+    m_window->OnVScroll(SB_THUMBTRACK, 12, Bar(kTrackBarId));
+    ASSERT_EQ(m_window->TimeBar().GetPage(), 36);
     m_window->OnTimer();
-    EXPECT_EQ(m_window->m_timeline.m_viewSpan, 37);
-    EXPECT_EQ(m_window->m_timeline.m_viewStart, 5);
-    EXPECT_EQ(m_window->m_timeline.m_trackScroll, 12);
-    EXPECT_EQ(m_window->m_timeline.m_currentTime, 0.0); // no video yet
-    EXPECT_EQ(m_window->m_timeline.m_fontReady, 1);
+    EXPECT_EQ(Timeline().m_viewSpan, 36);
+    EXPECT_EQ(Timeline().m_viewStart, 5);
+    EXPECT_EQ(Timeline().m_trackScroll, 12);
+    EXPECT_EQ(Timeline().m_currentTime, 0.0); // no video yet
+    EXPECT_EQ(Timeline().m_fontReady, 1);
 
     LoadVideo();
-    m_window->m_movie.SetTime(1230);
+    m_window->Movie().SetTime(1230);
     m_window->OnTimer();
-    EXPECT_DOUBLE_EQ(m_window->m_timeline.m_currentTime, 123.0);
+    EXPECT_DOUBLE_EQ(Timeline().m_currentTime, 123.0);
 }
 
 TEST_F(MainWindow, TimeBarArrowMovesOneStepAndTheNextTickShowsIt)
 {
     m_window->StopTimer(); // the ticks below are the only ones
-    ModelScrollBar* bar = m_window->m_timeBar;
-    bar->Model().Set(0, 1000, 200, 300);
-    bar->SyncFromModel();
+    // A 10 s video, zoomed to a page of 200 at position 300.
+    static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "main-window-10s.mp4", 10.0, 160, 120);
+    m_window->OpenVideo(path);
+    ModelScrollBar* bar = Bar(kTimeBarId);
+    ASSERT_EQ(m_window->TimeBar().GetMax(), 1000);
+    m_window->OnHScroll(SB_THUMBTRACK, 24, Bar(kZoomBarId));
+    ASSERT_EQ(m_window->TimeBar().GetPage(), 190);
+    m_window->OnHScroll(SB_THUMBTRACK, 300, bar);
     bar->setSingleStep(37); // Qt's own step must not be the one taken
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, AddArrowOf(*bar));
-    EXPECT_EQ(bar->Model().GetPosition(), 310);
+    EXPECT_EQ(m_window->TimeBar().GetPosition(), 310);
     EXPECT_EQ(bar->value(), 310);
-    EXPECT_NE(m_window->m_timeline.m_viewStart, 310);
+    EXPECT_NE(Timeline().m_viewStart, 310);
     m_window->OnTimer();
-    EXPECT_EQ(m_window->m_timeline.m_viewStart, 310);
-    EXPECT_EQ(m_window->m_timeline.m_viewSpan, 200);
+    EXPECT_EQ(Timeline().m_viewStart, 310);
+    EXPECT_EQ(Timeline().m_viewSpan, 190);
 }
 
 TEST_F(MainWindow, SegmentTextFollowsTheTimeAndIsLeftAloneWhileItStands)
 {
     m_window->StopTimer(); // the ticks below are the only ones
-    auto* edit = qobject_cast<QPlainTextEdit*>(m_window->Control(1027));
+    auto* edit = qobject_cast<QPlainTextEdit*>(m_window->Control(kSegmentTextId));
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(edit->isReadOnly());
     LoadVideo();
-    m_window->m_movie.SetTime(500);
+    m_window->Movie().SetTime(500);
     m_window->OnTimer();
     EXPECT_EQ(edit->toPlainText().toStdString(), std::string(CTimeline::kSampleComment) + "  |  ");
-    EXPECT_EQ(m_window->m_timeline.m_lastTime, 50.0);
-    EXPECT_NE(m_window->m_timeline.m_currentSegment, nullptr);
+    EXPECT_EQ(Timeline().m_lastTime, 50.0);
+    EXPECT_NE(Timeline().m_currentSegment, nullptr);
 
     edit->setPlainText("unchanged");
     m_window->OnTimer();
     EXPECT_EQ(edit->toPlainText(), QString("unchanged"));
 
-    m_window->m_movie.SetTime(2000); // 200.0: past the sample segment
+    m_window->Movie().SetTime(2000); // 200.0: past the sample segment
     m_window->OnTimer();
     EXPECT_EQ(edit->toPlainText(), QString());
-    EXPECT_EQ(m_window->m_timeline.m_currentSegment, nullptr);
+    EXPECT_EQ(Timeline().m_currentSegment, nullptr);
 }
 
 TEST_F(MainWindow, AfterCloseNoTickRunsAndBothPlayersAreEmpty)
@@ -218,27 +224,28 @@ TEST_F(MainWindow, AfterCloseNoTickRunsAndBothPlayersAreEmpty)
     LoadVideo();
     m_window->OnTimer();
     m_window->close();
-    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_CLOSING);
+    EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_CLOSING);
     EXPECT_FALSE(m_window->isVisible());
-    EXPECT_EQ(m_window->m_player->GetMovie(), nullptr);
-    EXPECT_EQ(m_window->m_companionPlayer->GetMovie(), nullptr);
+    EXPECT_EQ(m_window->Player().GetMovie(), nullptr);
+    EXPECT_EQ(m_window->CompanionPlayer().GetMovie(), nullptr);
 
-    m_window->m_timeBar->Model().SetPage(3);
-    m_window->m_timeline.m_viewSpan = 77;
+    const int32_t span = Timeline().m_viewSpan;
+    m_window->OnHScroll(SB_THUMBTRACK, 90, Bar(kZoomBarId));
+    ASSERT_NE(m_window->TimeBar().GetPage(), span);
     m_window->OnTimer();
-    EXPECT_EQ(m_window->m_timeline.m_viewSpan, 77);
+    EXPECT_EQ(Timeline().m_viewSpan, span);
 }
 
 TEST_F(MainWindow, EnterAndEscapeDoNotEndTheWindow)
 {
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
         QTest::keyClick(m_window.get(), key);
-        QTest::keyClick(m_window->Control(1027), key);
-        QTest::keyClick(m_window->m_openVideoButton, key);
+        QTest::keyClick(m_window->Control(kSegmentTextId), key);
+        QTest::keyClick(Button(kOpenVideoId), key);
     }
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_EQ(m_window->result(), 0);
-    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_IDLE);
+    EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_IDLE);
 }
 
 TEST_F(MainWindow, OnlyTheAboutSystemCommandOpensTheAboutBox)
@@ -285,9 +292,11 @@ TEST_F(MainWindow, LoadFailureIsAskedInAConfirmationBox)
         text = box.text();
         box.button(QMessageBox::Cancel)->click();
     });
-    m_window->m_timeline.LoadFile("/no/such/file.xml");
+    StartOptions options;
+    options.annotations = "/no/such/file.xml";
+    m_window->OpenStartFiles(options);
     EXPECT_TRUE(script.AllRan());
     EXPECT_EQ(caption, QString("Confirmation"));
     EXPECT_EQ(text, QString("le fichier n'a pas été ouvert"));
-    EXPECT_EQ(m_window->m_timeline.m_tracks.GetCount(), 1);
+    EXPECT_EQ(Timeline().m_tracks.GetCount(), 1);
 }

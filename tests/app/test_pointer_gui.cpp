@@ -19,6 +19,7 @@
 #include "ControlPicture.h"
 #include "MainWindowFixture.h"
 #include "ModelScrollBar.h"
+#include "ScrollHandling.h"
 #include "TestVideo.h"
 
 namespace {
@@ -72,22 +73,20 @@ protected:
         });
         m_dialogCloser.start(50);
 
-        static const std::string video = MakeTestVideo(QUILL_TEST_DATA_DIR, "pointer.mp4", 4.0, 160, 120);
+        static const std::string video = MakeTestVideo(QUILL_TEST_DATA_DIR, "pointer-2s.mp4", 2.0, 160, 120);
         m_window->OpenVideo(video);
-        ASSERT_TRUE(m_window->m_movie.HasMovie());
+        ASSERT_TRUE(m_window->Movie().HasMovie());
         // 0 .. 100 in view: 5.7 pixels per time unit right of the labels.
-        m_window->m_timeBar->Model().SetPage(100);
-        m_window->m_timeBar->Model().SetPosition(0);
-        m_window->m_timeBar->SyncFromModel();
-        ASSERT_EQ(m_window->m_timelineFrame->size(), QSize(750, 244)) << "the positions below assume scale 1";
+        m_window->OnHScroll(SB_THUMBTRACK, 13, Bar(kZoomBarId));
+        ASSERT_EQ(m_window->TimeBar().GetPage(), 100);
+        ASSERT_EQ(m_window->TimeBar().GetPosition(), 0);
+        ASSERT_EQ(m_window->Control(kTimelineFrameId)->size(), QSize(750, 244)) << "the positions below assume scale 1";
 
-        CTimeline& timeline = m_window->m_timeline;
-        timeline.m_tracks.AppendTrack();
-        timeline.m_tracks.AppendTrack();
-        auto segment = std::make_unique<Segment>();
-        segment->SetBounds(30.0, 60.0);
-        m_segment = segment.get();
-        timeline.m_tracks.GetTrack(1)->AppendSegment(std::move(segment));
+        AnnotationEditor& editor = m_window->Editor();
+        editor.AddTrack();
+        editor.AddTrack();
+        m_segment = editor.CutSegment(1);
+        editor.UpdateSegment(m_segment, {" ", " ", 30.0, 60.0});
     }
 
     void TearDown() override
@@ -99,12 +98,12 @@ protected:
     }
 
     // Screen position of a pixel of the timeline area.
-    QPoint Timeline(int x, int y) const { return m_window->m_timelineFrame->mapToGlobal(QPoint(x, y)); }
+    QPoint OnTimeline(int x, int y) const { return m_window->Control(kTimelineFrameId)->mapToGlobal(QPoint(x, y)); }
     // The player shows the frame of `ms` and says it is there.
     bool ShowsTime(int32_t ms)
     {
         return QTest::qWaitFor(
-            [&] { return m_window->m_movie.GetTime() == ms && ShownFrame(*m_window->m_player, kVideoSize) == ms / 40; },
+            [&] { return m_window->Movie().GetTime() == ms && ShownFrame(m_window->Player(), kVideoSize) == ms / 40; },
             kWaitMs);
     }
 
@@ -127,80 +126,80 @@ protected:
 
 TEST_F(PointerGui, PressSelectsAndSeeksHoldingScrubsAndMenusSwallowTheNextPress)
 {
-    CTimeline& timeline = m_window->m_timeline;
+    const CTimeline& timeline = Timeline();
     ASSERT_EQ(timeline.m_selectedTrack, 0);
 
     // Left press in row 1 at t = 50: the row is selected, the video shows 0.5 s.
-    ASSERT_TRUE(MoveTo(Timeline(465, 40)));
+    ASSERT_TRUE(MoveTo(OnTimeline(465, 40)));
     ASSERT_TRUE(Xdo({"mousedown", "1"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return timeline.m_selectedTrack == 1; }, kWaitMs));
-    EXPECT_TRUE(ShowsTime(500)) << m_window->m_movie.GetTime();
+    EXPECT_TRUE(ShowsTime(500)) << m_window->Movie().GetTime();
     // Still held, the cursor moves to t = 70: the video follows.
-    ASSERT_TRUE(MoveTo(Timeline(579, 40)));
-    EXPECT_TRUE(ShowsTime(700)) << m_window->m_movie.GetTime();
+    ASSERT_TRUE(MoveTo(OnTimeline(579, 40)));
+    EXPECT_TRUE(ShowsTime(700)) << m_window->Movie().GetTime();
     ASSERT_TRUE(Xdo({"mouseup", "1"}));
-    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_IDLE);
+    EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_IDLE);
 
     // Right press on row 1's segment at t = 40: seek, then its menu.
-    ASSERT_TRUE(MoveTo(Timeline(408, 40)));
+    ASSERT_TRUE(MoveTo(OnTimeline(408, 40)));
     ASSERT_TRUE(Xdo({"mousedown", "3"}));
     ASSERT_TRUE(QTest::qWaitFor([] { return OpenMenu() != nullptr; }, kWaitMs));
     ASSERT_TRUE(Xdo({"mouseup", "3"}));
     EXPECT_EQ(OpenMenu()->title().toStdString(), "Segment");
     EXPECT_EQ(Items(*OpenMenu()), (std::vector<std::string>{"Modifier", "Supprimer"}));
-    EXPECT_EQ(OpenMenu()->geometry().topLeft(), Timeline(408, 40));
+    EXPECT_EQ(OpenMenu()->geometry().topLeft(), OnTimeline(408, 40));
     EXPECT_EQ(timeline.m_currentSegment, m_segment);
-    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_MENU_SHOWN);
-    EXPECT_TRUE(ShowsTime(400)) << m_window->m_movie.GetTime();
+    EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_MENU_SHOWN);
+    EXPECT_TRUE(ShowsTime(400)) << m_window->Movie().GetTime();
     EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() != nullptr; }, kWaitMs));
     EXPECT_EQ(QApplication::activeWindow(), m_window.get()) << "the menu leaves the window active";
 
     // The next press, in row 0 at t = 80, closes the menu and is swallowed.
-    ASSERT_TRUE(MoveTo(Timeline(636, 10)));
+    ASSERT_TRUE(MoveTo(OnTimeline(636, 10)));
     ASSERT_TRUE(Xdo({"mousedown", "1"}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_WAIT_RELEASE; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->MouseState() == CAnnotatorDlg::MOUSE_WAIT_RELEASE; }, kWaitMs));
     EXPECT_EQ(timeline.m_selectedTrack, 1);
-    EXPECT_EQ(m_window->m_movie.GetTime(), 400);
+    EXPECT_EQ(m_window->Movie().GetTime(), 400);
     ASSERT_TRUE(Xdo({"mouseup", "1"}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_IDLE; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->MouseState() == CAnnotatorDlg::MOUSE_IDLE; }, kWaitMs));
     EXPECT_EQ(OpenMenu(), nullptr);
-    EXPECT_EQ(m_window->m_movie.GetTime(), 400);
+    EXPECT_EQ(m_window->Movie().GetTime(), 400);
     EXPECT_TRUE(m_commands.empty()) << "closing a menu chooses nothing";
 
     // The press after that works again.
     ASSERT_TRUE(Xdo({"mousedown", "1"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return timeline.m_selectedTrack == 0; }, kWaitMs));
-    EXPECT_TRUE(ShowsTime(800)) << m_window->m_movie.GetTime();
+    EXPECT_TRUE(ShowsTime(800)) << m_window->Movie().GetTime();
     ASSERT_TRUE(Xdo({"mouseup", "1"}));
 }
 
 TEST_F(PointerGui, ItemChosenFromTheTrackMenuReachesTheCommandHandlerOnce)
 {
     // Right press in the label column of row 2.
-    ASSERT_TRUE(MoveTo(Timeline(100, 60)));
+    ASSERT_TRUE(MoveTo(OnTimeline(100, 60)));
     ASSERT_TRUE(Xdo({"mousedown", "3"}));
     ASSERT_TRUE(QTest::qWaitFor([] { return OpenMenu() != nullptr; }, kWaitMs));
     ASSERT_TRUE(Xdo({"mouseup", "3"}));
     QMenu* menu = OpenMenu();
     EXPECT_EQ(menu->title().toStdString(), "Piste");
     EXPECT_EQ(Items(*menu), (std::vector<std::string>{"Ajouter", "Supprimer", "Modifier", "Monter", "Descendre"}));
-    EXPECT_EQ(m_window->m_timeline.m_selectedTrack, 2);
-    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_MENU_SHOWN);
+    EXPECT_EQ(Timeline().m_selectedTrack, 2);
+    EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_MENU_SHOWN);
 
     // Onto "Ajouter", which lies over the label column; the left press there
     // is swallowed.
     QAction* add = menu->actions().value(0);
     ASSERT_NE(add, nullptr);
     const QPoint item = menu->mapToGlobal(menu->actionGeometry(add).center());
-    ASSERT_LT(m_window->m_timelineFrame->mapFromGlobal(item).x(), 180);
+    ASSERT_LT(m_window->Control(kTimelineFrameId)->mapFromGlobal(item).x(), 180);
     ASSERT_TRUE(MoveTo(item));
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->activeAction() == add; }, kWaitMs));
     ASSERT_TRUE(Xdo({"mousedown", "1"}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_WAIT_RELEASE; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->MouseState() == CAnnotatorDlg::MOUSE_WAIT_RELEASE; }, kWaitMs));
     // The right button too: a menu is asked for again, and none opens beside
     // the one that is open.
     ASSERT_TRUE(Xdo({"mousedown", "3"}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_MENU_SHOWN; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->MouseState() == CAnnotatorDlg::MOUSE_MENU_SHOWN; }, kWaitMs));
     EXPECT_EQ(OpenMenu(), menu);
     int shown = 0;
     for (const QMenu* child : m_window->findChildren<QMenu*>())
@@ -211,14 +210,14 @@ TEST_F(PointerGui, ItemChosenFromTheTrackMenuReachesTheCommandHandlerOnce)
     // Releasing a button over the item chooses it, whichever button.
     ASSERT_TRUE(Xdo({"mouseup", "3"}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !m_commands.empty(); }, kWaitMs));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_WAIT_RELEASE; }, kWaitMs))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->MouseState() == CAnnotatorDlg::MOUSE_WAIT_RELEASE; }, kWaitMs))
         << "the left button is still down";
     ASSERT_TRUE(Xdo({"mouseup", "1"}));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->m_mouseState == CAnnotatorDlg::MOUSE_IDLE; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->MouseState() == CAnnotatorDlg::MOUSE_IDLE; }, kWaitMs));
     // Some more ticks, each with its posted commands handled: the command
     // does not come again.
     TickByHand(10);
-    EXPECT_EQ(m_commands, std::vector<int>{32771});
+    EXPECT_EQ(m_commands, std::vector<int>{kAddTrackCommand});
     EXPECT_EQ(OpenMenu(), nullptr);
 }
 
@@ -231,16 +230,16 @@ TEST_F(PointerGui, NothingHappensWhileABoxIsInFront)
     box->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(box));
 
-    ASSERT_TRUE(MoveTo(Timeline(465, 40)));
+    ASSERT_TRUE(MoveTo(OnTimeline(465, 40)));
     m_window->StopTimer();
     ASSERT_TRUE(Xdo({"mousedown", "3"}));
     // Several ticks that would see the press, if they looked.
     ASSERT_TRUE(QTest::qWaitFor([] { return QGuiApplication::mouseButtons().testFlag(Qt::RightButton); }, kWaitMs));
     TickByHand(5);
     ASSERT_TRUE(Xdo({"mouseup", "3"}));
-    EXPECT_EQ(m_window->m_timeline.m_selectedTrack, 0);
-    EXPECT_EQ(m_window->m_movie.GetTime(), 0);
-    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_IDLE);
+    EXPECT_EQ(Timeline().m_selectedTrack, 0);
+    EXPECT_EQ(m_window->Movie().GetTime(), 0);
+    EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_IDLE);
     EXPECT_EQ(OpenMenu(), nullptr);
     box->close();
     m_dialogCloser.start(50);

@@ -45,11 +45,11 @@ protected:
     std::string Path(const char* name) const { return (m_dir / name).string(); }
     // As the user types: to whatever has the keyboard focus.
     // The tick recomputes the current segment (none at time 0 without a
-    // video): set it right before the key, once nothing runs in between.
-    void PressOnSegment(int key, Segment* segment)
+    // video): choose it right before the key, once nothing runs in between.
+    void PressOnSegment(int key, const Segment* segment)
     {
         Activate();
-        Timeline().m_currentSegment = segment;
+        ChooseSegment(0, segment);
         Press(key);
     }
     void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -76,10 +76,10 @@ protected:
     {
         static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "shortcuts.mp4", 5.0, 160, 120);
         m_window->OpenVideo(path);
-        ASSERT_TRUE(m_window->m_movie.HasMovie());
-        m_window->OnHScroll(SB_PAGELEFT, 0, m_window->m_zoomBar); // the whole video in view, as the command does
+        ASSERT_TRUE(m_window->Movie().HasMovie());
+        m_window->OnHScroll(SB_PAGELEFT, 0, Bar(kZoomBarId)); // the whole video in view, as the command does
     }
-    MpvEngine& Engine() { return m_window->m_player->Engine(); }
+    MpvEngine& Engine() { return m_window->Player().Engine(); }
 
     fs::path m_dir;
 };
@@ -87,7 +87,7 @@ protected:
 TEST_F(Shortcuts, EditingKeysReachTheirCommandsOnceAndTheCaptionFollows)
 {
     EXPECT_EQ(m_window->windowTitle(), QString("Quillmark"));
-    Focus(qobject_cast<QPushButton*>(m_window->Control(1011)));
+    Focus(qobject_cast<QPushButton*>(m_window->Control(kOpenVideoId)));
 
     Press(Qt::Key_I);
     Press(Qt::Key_O);
@@ -189,7 +189,7 @@ TEST_F(Shortcuts, NoneFiresWhileADialogIsOpen)
         // Space presses the dialog's own button, which closes it.
         QTest::keyClick(target, Qt::Key_Space);
     });
-    m_window->OnCommand(32773); // track "Modifier"
+    m_window->OnCommand(kEditTrackCommand); // track "Modifier"
     EXPECT_TRUE(script.AllRan());
     EXPECT_EQ(script.Seen().size(), 1u);
     EXPECT_TRUE(onlyTheDialog) << "no dialog of a file key opened over it";
@@ -203,8 +203,8 @@ TEST_F(Shortcuts, NoneFiresWhileADialogIsOpen)
 TEST_F(Shortcuts, VideoKeysWorkWhateverHasTheFocusAndTypeNothing)
 {
     LoadVideo();
-    auto* endButton = qobject_cast<QPushButton*>(m_window->Control(1009));
-    auto* textBox = qobject_cast<QPlainTextEdit*>(m_window->Control(1027));
+    auto* endButton = qobject_cast<QPushButton*>(m_window->Control(kEndButtonId));
+    auto* textBox = qobject_cast<QPlainTextEdit*>(m_window->Control(kSegmentTextId));
 
     // Space on a focused button plays instead of pressing the button.
     Focus(endButton);
@@ -259,7 +259,7 @@ TEST_F(Shortcuts, F1ListsTheShortcutsInTheAboutBox)
 TEST_F(Shortcuts, AKeyboardOnlyAnnotation)
 {
     LoadVideo();
-    Focus(qobject_cast<QPushButton*>(m_window->Control(1011)));
+    Focus(qobject_cast<QPushButton*>(m_window->Control(kOpenVideoId)));
     const auto tickTime = [&] { return Timeline().m_currentTime; };
     Press(Qt::Key_Space);
     ASSERT_TRUE(QTest::qWaitFor([&] { return tickTime() >= 50.0; }, kWaitMs));

@@ -17,6 +17,7 @@
 #include "CAnnotatorDlg.h"
 #include "CommandLine.h"
 #include "FileDialogFixture.h"
+#include "ScrollHandling.h"
 #include "ModalDriver.h"
 #include "ModelScrollBar.h"
 #include "PlayerError.h"
@@ -42,9 +43,9 @@ TEST_F(FileDialogs, ClosingAsksOnlyWhenWorkWouldBeLost)
     EXPECT_EQ(caption, QString("Confirmation"));
     EXPECT_EQ(text, QString("Les annotations ont été modifiées et ne sont pas enregistrées. Continuer quand même ?"));
     EXPECT_TRUE(m_window->isVisible());
-    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_IDLE);
+    EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_IDLE);
     EXPECT_TRUE(m_window->IsTimerRunning());
-    EXPECT_EQ(m_window->m_timeline.m_tracks.GetCount(), 2);
+    EXPECT_EQ(Timeline().m_tracks.GetCount(), 2);
 
     {
         ModalDriver driver({TypeFileName(Path("fin.xml"))});
@@ -55,7 +56,7 @@ TEST_F(FileDialogs, ClosingAsksOnlyWhenWorkWouldBeLost)
     QTest::qWait(100);
     EXPECT_EQ(none.Unexpected(), 0) << "nothing to lose after a save";
     EXPECT_FALSE(m_window->isVisible());
-    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_CLOSING);
+    EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_CLOSING);
 }
 
 TEST_F(FileDialogs, OkOnTheQuestionCloses)
@@ -67,7 +68,7 @@ TEST_F(FileDialogs, OkOnTheQuestionCloses)
     EXPECT_TRUE(driver.AllAnswered());
     EXPECT_EQ(driver.Unexpected(), 0) << driver.Seen();
     EXPECT_FALSE(m_window->isVisible());
-    EXPECT_EQ(m_window->m_mouseState, CAnnotatorDlg::MOUSE_CLOSING);
+    EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_CLOSING);
 }
 
 TEST_F(FileDialogs, StartFilesOpenAsFromTheDialogs)
@@ -86,13 +87,13 @@ TEST_F(FileDialogs, StartFilesOpenAsFromTheDialogs)
     options.video = s_short;
     options.annotations = Path("depart.xml");
     options.folder = m_dir.string();
-    m_window->m_zoomBar->Model().SetPosition(2);
+    m_window->OnHScroll(SB_THUMBTRACK, 2, Bar(kZoomBarId));
     m_window->OpenStartFiles(options);
-    EXPECT_EQ(m_window->m_timeline.m_tracks.GetCount(), 2);
+    EXPECT_EQ(Timeline().m_tracks.GetCount(), 2);
     EXPECT_FALSE(m_window->HasUnsavedChanges()) << "the loaded file is the saved state";
-    EXPECT_EQ(m_window->m_annotationFolder, m_dir.string());
-    EXPECT_EQ(m_window->m_timeBar->Model().GetMax(), 250);
-    EXPECT_EQ(m_window->m_zoomBar->Model().GetPosition(), 1);
+    EXPECT_EQ(m_window->AnnotationFolder(), m_dir.string());
+    EXPECT_EQ(m_window->TimeBar().GetMax(), 250);
+    EXPECT_EQ(m_window->ZoomBar().GetPosition(), 1);
     EXPECT_TRUE(ErrorBoxes().isEmpty());
 }
 
@@ -135,11 +136,11 @@ TEST_F(FileDialogs, TheApplicationOpensTheCommandLineFilesOnceTheWindowIsUp)
             auto* window = qobject_cast<CAnnotatorDlg*>(widget);
             if (window == nullptr || window == m_window.get() || !window->isVisible())
                 continue;
-            if (window->m_timeBar->Model().GetMax() == 100 && !waited.hasExpired(10000))
+            if (window->TimeBar().GetMax() == 100 && !waited.hasExpired(10000))
                 return; // not opened yet
-            tracks = window->m_timeline.m_tracks.GetCount();
-            timeMax = window->m_timeBar->Model().GetMax();
-            folder = window->m_annotationFolder;
+            tracks = window->Timeline().m_tracks.GetCount();
+            timeMax = window->TimeBar().GetMax();
+            folder = window->AnnotationFolder();
             poll.stop();
             window->close();
         }

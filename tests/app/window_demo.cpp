@@ -30,9 +30,8 @@ int main(int argc, char** argv)
     window.move(0, 0);
     window.show();
     try {
-        window.m_player->SetSource(argv[1]);
-        window.m_movie.Attach(window.m_player->GetMovie());
-        window.m_movie.SetTime(500);
+        window.OpenVideo(argv[1]);
+        window.Movie().SetTime(500);
     } catch (const PlayerError& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;
