@@ -21,6 +21,8 @@
 
 #include "BenchRatios.h"
 #include "BenchTimelineData.h"
+#include "CGLFont.h"
+#include "CompositionChecks.h"
 #include "CTimelineRenderer.h"
 #include "CTimelineView.h"
 #include "Timeline.h"
@@ -123,6 +125,26 @@ void BM_Zooming(benchmark::State& state, bool compose)
     g_scene->renderer->SetLayerComposition(true);
 }
 
+// What a context's first composed layer pays, once: the key and placement
+// checks drawn and read back. The font is the renderer's own, its lists
+// built again the same.
+void BM_CompositionChecks(benchmark::State& state)
+{
+    CGLFont font;
+    g_scene->view.BeginFrame();
+    font.InitFont();
+    g_scene->view.EndFrame();
+    for (auto _ : state) {
+        g_scene->view.BeginFrame();
+        const bool trusted = CompositionChecks::KeyColoursAreExact(750, 244) &&
+                             CompositionChecks::BitmapsLandAsPlaced(font, &LayerComposition::PlaceBitmap, 750, 244);
+        glFinish();
+        g_scene->view.EndFrame();
+        if (!trusted)
+            state.SkipWithError("the driver failed the checks");
+    }
+}
+
 QImage WholeRangePicture(bool compose)
 {
     Visible(0, kRange, true);
@@ -167,6 +189,7 @@ BENCHMARK_CAPTURE(BM_Scrolling, OnePercentDrawn, kRange / 2, kRange / 100, false
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Zooming, WholeRange, true)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK_CAPTURE(BM_Zooming, WholeRangeDrawn, false)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_CompositionChecks)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_View, WholeRangeUnculled, 0, kRange, false)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK_CAPTURE(BM_View, OnePercentUnculled, kRange / 2, kRange / 100, false)
@@ -222,6 +245,8 @@ int main(int argc, char** argv)
                            "BM_EmptyFrame"},
                           {"zooming, whole range: composed / drawn", "BM_Zooming/WholeRange",
                            "BM_Zooming/WholeRangeDrawn"},
+                          {"composition checks, once per context / composed scrolling frame",
+                           "BM_CompositionChecks", "BM_Scrolling/WholeRange"},
                           {"1 % visible / empty frame", "BM_View/OnePercent", "BM_EmptyFrame"},
                           {"whole range unculled / empty frame", "BM_View/WholeRangeUnculled", "BM_EmptyFrame"},
                           {"1 % visible unculled / empty frame", "BM_View/OnePercentUnculled", "BM_EmptyFrame"}});

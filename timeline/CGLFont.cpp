@@ -73,8 +73,15 @@ void CGLFont::PrintString(std::string_view text, float x, float y)
         return;
     glShadeModel(GL_FLAT);
     glRasterPos2f(x, y);
+    DrawCodes(m_codes);
+}
+
+void CGLFont::DrawCodes(std::string_view codes)
+{
+    if (codes.empty() || !EnsureLists())
+        return;
     glPushAttrib(GL_LIST_BIT);
     glListBase(kFirstList);
-    glCallLists(static_cast<GLsizei>(m_codes.size()), GL_UNSIGNED_BYTE, m_codes.data());
+    glCallLists(static_cast<GLsizei>(codes.size()), GL_UNSIGNED_BYTE, codes.data());
     glPopAttrib();
 }

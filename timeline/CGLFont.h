@@ -30,6 +30,9 @@ public:
     // coordinates, in the current colour. Nothing happens without a current
     // context, or when (x, y) lies outside the drawing area.
     void PrintString(std::string_view text, float x, float y);
+    // Font codes (ListCodes) drawn from the current raster position, each
+    // glyph moving it by its advance.
+    void DrawCodes(std::string_view codes);
 
     // Device pixels per drawing unit. Glyphs are drawn in device pixels, so
     // a ratio above 1 (a HiDPI screen) needs them rasterised that much larger

@@ -4,16 +4,14 @@
 #include <string>
 #include <vector>
 
-#include <QPointer>
-
 #include "CGLFont.h"
+#include "CompositionChecks.h"
 #include "LayerCache.h"
 #include "LayerComposition.h"
 #include "TimelineGeometry.h"
 #include "TimelineRenderer.h"
 
 class CTimeline;
-class QOpenGLContext;
 class FrameCulling;
 class Segment;
 class Track;
@@ -56,6 +54,11 @@ public:
     // A layer made anew is put together from the bars' keys and the titles'
     // raster positions when it can be; off draws it, bar then title.
     void SetLayerComposition(bool enabled) { m_layerComposition = enabled; }
+    // How the composition expects the driver to place the titles' bitmaps;
+    // used only on a context whose driver was seen to follow it.
+    void SetBitmapPlacement(LayerComposition::Placement place) { m_composition.SetPlacement(place); }
+    // The composition refused as on a driver that fails `check`.
+    void FailCompositionCheck(CompositionChecks::Check check) { m_checks.Fail(check); }
 
     const CGLFont& Font() const { return m_font; }
     // Whether the last frame that made its bars-and-titles layer anew put
@@ -84,7 +87,6 @@ private:
     // context or its state cannot give the drawing's exact pixels that way.
     bool ComposeBarsAndTitles();
     bool CanCompose();
-    bool KeyColoursAreExact();
     void StampTitles(const FrameCulling& culling);
     void DrawBarKeys(const FrameCulling& culling);
     // Visits the segments of the rows the culling keeps, in drawing order,
@@ -103,8 +105,6 @@ private:
     LayerComposition m_composition;
     std::vector<uint8_t> m_layerPixels;
     std::string m_titleCodes;
-    // The context whose key colours were checked; cleared by Qt when it goes.
-    QPointer<QOpenGLContext> m_keyCheckContext;
-    bool m_keyColoursExact = false;
+    CompositionChecks m_checks;
     bool m_lastLayerComposed = false;
 };

@@ -5,8 +5,6 @@
 
 #include <GL/gl.h>
 
-#include <QOpenGLContext>
-
 #include "CTimelineRenderer.h"
 #include "FrameCulling.h"
 #include "GLCoordinates.h"
@@ -67,14 +65,16 @@ bool CTimelineRenderer::ComposeBarsAndTitles()
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, background.data());
     glPopClientAttrib();
-    if (!KeyColoursAreExact()) {
-        glClear(GL_COLOR_BUFFER_BIT);
-        return false;
-    }
 
     glPushAttrib(GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT);
     glDisable(GL_DITHER);
     glShadeModel(GL_FLAT);
+    // A context's first check draws in the layer: cleared either way.
+    if (!m_checks.Trust(m_font, m_composition.GetPlacement(), m_layer.Width(), m_layer.Height())) {
+        glPopAttrib();
+        glClear(GL_COLOR_BUFFER_BIT);
+        return false;
+    }
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     m_composition.Reset(m_layer.Width(), m_layer.Height());
@@ -121,58 +121,6 @@ bool CTimelineRenderer::CanCompose()
     // times faster than drawn.
     constexpr uint32_t kFewestWorthComposing = 4;
     return segments >= kFewestWorthComposing;
-}
-
-// Keys only work if every byte drawn is read back unchanged: 256 pixels
-// drawn once per context, one value of each channel each.
-bool CTimelineRenderer::KeyColoursAreExact()
-{
-    QOpenGLContext* context = QOpenGLContext::currentContext();
-    if (context == nullptr)
-        return false;
-    if (m_keyCheckContext == context)
-        return m_keyColoursExact;
-
-    constexpr int kSide = 16;
-    const auto colourOf = [](int k) {
-        return LayerComposition::Rgba{static_cast<uint8_t>(k), static_cast<uint8_t>(255 - k),
-                                      static_cast<uint8_t>(k ^ 0xA5), 255};
-    };
-    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_TRANSFORM_BIT);
-    glDisable(GL_DITHER);
-    glShadeModel(GL_FLAT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, m_layer.Width(), 0.0, m_layer.Height(), -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    for (int k = 0; k < kSide * kSide; ++k) {
-        const LayerComposition::Rgba colour = colourOf(k);
-        glColor4ub(colour[0], colour[1], colour[2], colour[3]);
-        glRectf(float(k % kSide), float(k / kSide), float(k % kSide + 1), float(k / kSide + 1));
-    }
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glPopAttrib();
-
-    std::array<uint8_t, kSide * kSide * 4> read{};
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glReadPixels(0, 0, kSide, kSide, GL_RGBA, GL_UNSIGNED_BYTE, read.data());
-    glPopClientAttrib();
-    bool exact = true;
-    for (int k = 0; k < kSide * kSide; ++k) {
-        const LayerComposition::Rgba colour = colourOf(k);
-        for (int channel = 0; channel < 3; ++channel)
-            exact = exact && read[static_cast<size_t>(4 * k + channel)] == colour[static_cast<size_t>(channel)];
-    }
-    m_keyCheckContext = context;
-    m_keyColoursExact = exact;
-    return exact;
 }
 
 void CTimelineRenderer::StampTitles(const FrameCulling& culling)

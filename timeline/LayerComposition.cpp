@@ -43,7 +43,7 @@ void LayerComposition::StampTitle(float rasterX, float rasterY, std::string_view
     for (const char c : codes) {
         const Glyph& glyph = glyphs.At(static_cast<unsigned char>(c));
         if (glyph.width > 0 && glyph.height > 0 && !glyph.bits.empty())
-            StampGlyph(PlaceBitmap(rasterX, glyph.xorig), PlaceBitmap(rasterY, glyph.yorig), glyph.width,
+            StampGlyph(m_place(rasterX, glyph.xorig), m_place(rasterY, glyph.yorig), glyph.width,
                        glyph.height, glyph.bits.data(), key);
         rasterX += glyph.advance;
     }

@@ -42,6 +42,12 @@ public:
     // small bias, through float rounding that sends the tiniest negatives
     // to 0 rather than -1, as the driver does.
     static int PlaceBitmap(float raster, float origin);
+    using Placement = int (*)(float raster, float origin);
+
+    // The placement titles are stamped with: the driver's own rule, to be
+    // used only where the driver was seen to follow it.
+    void SetPlacement(Placement place) { m_place = place; }
+    Placement GetPlacement() const { return m_place; }
 
     // A layer of that many pixels with no title in it.
     void Reset(int width, int height);
@@ -58,6 +64,7 @@ public:
 private:
     void StampGlyph(int left, int bottom, int width, int height, const uint8_t* bits, uint32_t key);
 
+    Placement m_place = &PlaceBitmap;
     int m_width = 0;
     int m_height = 0;
     // Largest title key per pixel, rows bottom-up; 0 where no text is.

@@ -1,5 +1,6 @@
 #include "TimelineFixture.h"
 
+#include <cctype>
 #include <cmath>
 
 #include <QElapsedTimer>
@@ -44,6 +45,15 @@ int CountColour(const QImage& image, const QRect& area, Rgb colour)
             if (IsColour(image.pixel(x, y), colour))
                 ++count;
     return count;
+}
+
+std::string TestName(std::string_view rowName)
+{
+    std::string name;
+    for (const char c : rowName)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            name += c;
+    return name;
 }
 
 bool WaitForSurface(CTimelineView& view)

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <QColor>
 #include <QImage>
@@ -54,6 +55,9 @@ protected:
     CTimeline m_timeline;
     CTimelineRenderer* m_renderer = nullptr; // owned by m_timeline
 };
+
+// A table row's name as a parameterised test's: its letters and digits.
+std::string TestName(std::string_view rowName);
 
 // Waits, processing events, until the surface can draw or a few seconds pass.
 bool WaitForSurface(CTimelineView& view);

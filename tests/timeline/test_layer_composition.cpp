@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include <GL/gl.h>
+
 #include <QImage>
 
+#include "CompositionChecks.h"
 #include "GlyphSet.h"
 #include "LayerComposition.h"
 #include "TimelineFixture.h"
@@ -160,7 +163,7 @@ namespace {
 // Titles packed far closer than their width, bars narrower than a pixel,
 // anchors a hair either side of whole pixels: every title's pixels are
 // fought over by its neighbours' bars and titles.
-class DenseComposition : public TimelineFixture, public testing::WithParamInterface<unsigned> {
+class DenseScene : public TimelineFixture {
 protected:
     void Build(std::mt19937& random)
     {
@@ -179,17 +182,11 @@ protected:
             }
         }
     }
-};
 
-} // namespace
-
-TEST_P(DenseComposition, GivesThePlainDrawingsPixels)
-{
-    std::mt19937 random(GetParam());
-    Build(random);
-    std::uniform_int_distribution<int> startOf(-100, 500), spanOf(40, 900), scrollOf(0, 200), trackOf(0, 15);
-    int composed = 0;
-    for (int view = 0; view < 4; ++view) {
+    // Returns what was picked.
+    std::string PickView(std::mt19937& random, int view)
+    {
+        std::uniform_int_distribution<int> startOf(-100, 500), spanOf(40, 900), scrollOf(0, 200), trackOf(0, 15);
         m_timeline.m_viewStart = startOf(random);
         // Spans equal to the area's time width put anchors on exact pixels.
         m_timeline.m_viewSpan = view == 0 ? kWidth - 180 : spanOf(random);
@@ -199,14 +196,34 @@ TEST_P(DenseComposition, GivesThePlainDrawingsPixels)
         m_timeline.m_currentSegment =
             selected != nullptr && view % 2 == 1 ? selected->GetSegments()[view * 11].get() : nullptr;
         m_timeline.m_currentTime = m_timeline.m_viewStart + 30.5;
-        SCOPED_TRACE("view " + std::to_string(view) + ": start " + std::to_string(m_timeline.m_viewStart) + " span " +
-                     std::to_string(m_timeline.m_viewSpan) + " scroll " + std::to_string(m_timeline.m_trackScroll));
+        return "view " + std::to_string(view) + ": start " + std::to_string(m_timeline.m_viewStart) + " span " +
+               std::to_string(m_timeline.m_viewSpan) + " scroll " + std::to_string(m_timeline.m_trackScroll);
+    }
 
+    // Drawn unculled, every layer drawn: the reference.
+    QImage PlainFrame()
+    {
         m_renderer->SetCulling(false);
         m_renderer->SetLayerCache(false);
         const QImage plain = DrawFrame();
         m_renderer->SetCulling(true);
         m_renderer->SetLayerCache(true);
+        return plain;
+    }
+};
+
+class DenseComposition : public DenseScene, public testing::WithParamInterface<unsigned> {};
+
+} // namespace
+
+TEST_P(DenseComposition, GivesThePlainDrawingsPixels)
+{
+    std::mt19937 random(GetParam());
+    Build(random);
+    int composed = 0;
+    for (int view = 0; view < 4; ++view) {
+        SCOPED_TRACE(PickView(random, view));
+        const QImage plain = PlainFrame();
         const QImage fast = DrawFrame();
         composed += m_renderer->LastLayerWasComposed();
         ASSERT_FALSE(plain.isNull());
@@ -217,3 +234,90 @@ TEST_P(DenseComposition, GivesThePlainDrawingsPixels)
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, DenseComposition, testing::Values(11u, 12u, 13u));
+
+namespace {
+
+// Whatever makes the composition decline, the layer is drawn instead.
+struct Refusal {
+    const char* name;
+    // Before any frame.
+    void (*arrange)(CTimelineRenderer& renderer);
+    // GL state in force while the timeline draws (on), then put back (off);
+    // each leaves the plain drawing's pixels as they are.
+    void (*state)(bool on);
+    bool composed;
+};
+
+void Capability(GLenum capability, bool on)
+{
+    if (on)
+        glEnable(capability);
+    else
+        glDisable(capability);
+}
+
+const Refusal kRefusals[] = {
+    {"none", nullptr, nullptr, true},
+    {"a placement the driver does not follow",
+     [](CTimelineRenderer& renderer) {
+         renderer.SetBitmapPlacement([](float r, float o) { return int(std::floor(r - o)); });
+     },
+     nullptr, false},
+    {"placement check failed",
+     [](CTimelineRenderer& renderer) {
+         renderer.FailCompositionCheck(CompositionChecks::Check::BitmapPlacement);
+     },
+     nullptr, false},
+    {"key check failed",
+     [](CTimelineRenderer& renderer) { renderer.FailCompositionCheck(CompositionChecks::Check::KeyColours); },
+     nullptr, false},
+    // GL state that changes no pixel here, yet may elsewhere.
+    {"blending", nullptr, [](bool on) { Capability(GL_BLEND, on); }, false},
+    {"scissor test", nullptr,
+     [](bool on) {
+         glScissor(0, 0, 1 << 14, 1 << 14);
+         Capability(GL_SCISSOR_TEST, on);
+     },
+     false},
+    {"alpha test", nullptr, [](bool on) { Capability(GL_ALPHA_TEST, on); }, false},
+    {"logic op", nullptr, [](bool on) { Capability(GL_COLOR_LOGIC_OP, on); }, false},
+    {"stencil test", nullptr, [](bool on) { Capability(GL_STENCIL_TEST, on); }, false},
+    {"depth test", nullptr,
+     [](bool on) {
+         glDepthFunc(on ? GL_ALWAYS : GL_LESS);
+         Capability(GL_DEPTH_TEST, on);
+     },
+     false},
+};
+
+class CompositionRefusal : public DenseScene, public testing::WithParamInterface<Refusal> {};
+
+} // namespace
+
+TEST_P(CompositionRefusal, DrawsTheLayerWithThePlainDrawingsPixels)
+{
+    const Refusal& refusal = GetParam();
+    std::mt19937 random(21);
+    Build(random);
+    if (refusal.arrange != nullptr)
+        refusal.arrange(*m_renderer);
+    for (int view = 0; view < 2; ++view) {
+        SCOPED_TRACE(PickView(random, view));
+        const QImage plain = PlainFrame();
+        m_view.BeginFrame();
+        if (refusal.state != nullptr)
+            refusal.state(true);
+        m_timeline.Draw();
+        if (refusal.state != nullptr)
+            refusal.state(false);
+        m_view.EndFrame();
+        m_view.SwapGLBuffers();
+        const QImage refused = m_view.GrabFrame();
+        ASSERT_FALSE(plain.isNull());
+        ASSERT_EQ(refused, plain);
+        EXPECT_EQ(m_renderer->LastLayerWasComposed(), refusal.composed);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Refusals, CompositionRefusal, testing::ValuesIn(kRefusals),
+                         [](const testing::TestParamInfo<Refusal>& info) { return TestName(info.param.name); });
