@@ -39,7 +39,8 @@ class QShowEvent;
 class CAnnotatorDlg : public QDialog, public UserPrompt {
     Q_OBJECT
 public:
-    enum MouseState { MOUSE_IDLE = 0, MOUSE_MENU_SHOWN = 1, MOUSE_WAIT_RELEASE = 2, MOUSE_CLOSING = 4 };
+    // The pointer's states, shared with the decision of each tick.
+    using enum ::MouseState;
     static constexpr int kTimerPeriodMs = 40;
     static constexpr unsigned kAboutCommand = 16;
     static constexpr unsigned kCloseCommand = 0xF060;

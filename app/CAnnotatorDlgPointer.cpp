@@ -11,10 +11,6 @@
 #include "TemplateWidgets.h"
 #include "Templates.h"
 
-static_assert(CAnnotatorDlg::MOUSE_IDLE == kPointerIdle && CAnnotatorDlg::MOUSE_MENU_SHOWN == kPointerMenuShown &&
-              CAnnotatorDlg::MOUSE_WAIT_RELEASE == kPointerWaitRelease &&
-              CAnnotatorDlg::MOUSE_CLOSING == kPointerClosing);
-
 PointerSample CAnnotatorDlg::SamplePointer() const
 {
     PointerSample sample;

@@ -78,7 +78,7 @@ void BM_DecideRightPressWalk100k(benchmark::State& state)
     sample.cursorY = 120;
     sample.rightDown = true;
     for (auto _ : state) {
-        PointerDecision decision = DecidePointer(sample, kPointerWaitRelease, timeline);
+        PointerDecision decision = DecidePointer(sample, MOUSE_WAIT_RELEASE, timeline);
         benchmark::DoNotOptimize(decision);
     }
 }

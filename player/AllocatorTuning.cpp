@@ -4,14 +4,8 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(QUILL_SANITIZED_BUILD)
 constexpr bool kOwnAllocator = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kOwnAllocator = false;
-#else
-constexpr bool kOwnAllocator = true;
-#endif
 #else
 constexpr bool kOwnAllocator = true;
 #endif

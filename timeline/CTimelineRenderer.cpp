@@ -9,10 +9,11 @@
 #include "FrameCulling.h"
 #include "GLCoordinates.h"
 #include "Timeline.h"
+#include "TimelineColours.h"
 
 namespace {
 
-void SetColour(float red, float green, float blue) { glColor3f(red, green, blue); }
+void SetColour(const TimelineColour& colour) { glColor3f(colour.red, colour.green, colour.blue); }
 
 } // namespace
 
@@ -96,7 +97,7 @@ void CTimelineRenderer::MatchFontToViewport()
 void CTimelineRenderer::DrawTimeLine()
 {
     const float x = TimeLineX(*m_pTimeline);
-    SetColour(0.0f, 0.0f, 0.0f);
+    SetColour(TimelineColours::kLine);
     glBegin(GL_LINES);
     glVertex2f(x, static_cast<float>(kDepthFactor * (ViewRect().top - ViewRect().bottom)));
     glVertex2f(x, 0.0f);
@@ -109,12 +110,12 @@ void CTimelineRenderer::DrawRow(const Track& track, double rowTop, const FrameCu
         const double x0 = TimeToX(TimeForGL(segment->m_start));
         const double x1 = TimeToX(TimeForGL(segment->m_end));
         if (culling.SpanCanReach(x0, x1)) {
-            SetColour(0.0f, 1.0f, 0.0f);
+            SetColour(TimelineColours::kBar);
             glRectf(PixelForGL(x0), 0.0f, PixelForGL(x1), -float(kRowHeight));
         }
         const double anchor = x0 + kTextInset;
         if (culling.PointCanReach(anchor, rowTop - kBaseline)) {
-            SetColour(1.0f, 0.0f, 0.0f);
+            SetColour(TimelineColours::kText);
             m_font.PrintString(segment->m_title, PixelForGL(anchor), -float(kBaseline));
         }
     }
@@ -153,9 +154,9 @@ void CTimelineRenderer::DrawHighlight()
         glTranslatef(0.0f, -float(kRowHeight) * static_cast<float>(m_pTimeline->m_selectedTrack), 0.0f);
         const double x0 = TimeToX(TimeForGL(current->m_start));
         const double x1 = TimeToX(TimeForGL(current->m_end));
-        SetColour(0.0f, 0.5f, 0.2f);
+        SetColour(TimelineColours::kCurrentBar);
         glRectf(PixelForGL(x0), 0.0f, PixelForGL(x1), -float(kRowHeight));
-        SetColour(1.0f, 0.0f, 0.0f);
+        SetColour(TimelineColours::kText);
         m_font.PrintString(current->m_title, PixelForGL(x0 + kTextInset), -float(kBaseline));
     }
     glPopMatrix();
@@ -168,7 +169,7 @@ void CTimelineRenderer::DrawLabels()
     const FrameCulling culling = m_culling ? FrameCulling::FromCurrentTransform() : FrameCulling();
     const auto width = static_cast<float>(ViewRect().Width());
     glPushMatrix();
-    SetColour(0.0f, 0.0f, 0.7f);
+    SetColour(TimelineColours::kLabelColumn);
     glRectf(0.0f, static_cast<float>(kDepthFactor * (ViewRect().top - ViewRect().bottom)), float(kLabelWidth), 0.0f);
     int index = 0;
     double rowTop = 0.0;
@@ -176,15 +177,15 @@ void CTimelineRenderer::DrawLabels()
         // The separator lies on the row's bottom edge, inside the judged band.
         const bool reaches = culling.BandCanReach(rowTop, rowTop - kRowHeight);
         if (reaches) {
-            SetColour(0.0f, 0.5f, 0.5f);
+            SetColour(TimelineColours::kSelectedLabel);
             if (index == m_pTimeline->m_selectedTrack)
                 glRectf(0.0f, 0.0f, float(kLabelWidth), -float(kRowHeight));
-            SetColour(1.0f, 0.0f, 0.0f);
+            SetColour(TimelineColours::kText);
             m_font.PrintString(track->GetLabel(), float(kTextInset), -float(kBaseline));
         }
         glTranslatef(0.0f, -float(kRowHeight), 0.0f);
         if (reaches) {
-            SetColour(0.0f, 0.0f, 0.0f);
+            SetColour(TimelineColours::kLine);
             glBegin(GL_LINES);
             glVertex2f(0.0f, 0.0f);
             glVertex2f(width, 0.0f);

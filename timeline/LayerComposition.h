@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "TimelineColours.h"
+
 class GlyphSet;
 
 // The bars-and-titles layer put together on the CPU, pixel for pixel as the
@@ -24,8 +26,8 @@ public:
 
     // Keys ride in the red, green and blue bytes of a colour.
     static constexpr uint32_t kKeyLimit = 1u << 24;
-    static constexpr Rgba kTextColour{255, 0, 0, 255};
-    static constexpr Rgba kBarColour{0, 255, 0, 255};
+    static constexpr Rgba kTextColour = TimelineColours::kText.Rgba();
+    static constexpr Rgba kBarColour = TimelineColours::kBar.Rgba();
 
     // Segment n of the frame (counted in drawing order from 0) is drawn as
     // its bar, then its title.

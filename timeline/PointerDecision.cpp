@@ -33,7 +33,7 @@ PointerDecision DecidePointer(const PointerSample& sample, int state, const CTim
 {
     PointerDecision decision;
     decision.state = state;
-    if (state == kPointerClosing || !sample.windowActive || !StrictlyInside(sample))
+    if (state == MOUSE_CLOSING || !sample.windowActive || !StrictlyInside(sample))
         return decision;
     decision.polled = true;
     decision.x = sample.cursorX - sample.frame.left;
@@ -47,23 +47,23 @@ PointerDecision DecidePointer(const PointerSample& sample, int state, const CTim
 
     const bool pressed = sample.leftDown || sample.rightDown;
     if (pressed) {
-        if (state == kPointerIdle) {
+        if (state == MOUSE_IDLE) {
             decision.select = true;
             if (const std::optional<int> row = timeline.TrackRowAt(decision.y))
                 selected = *row;
             time = timeUnder.value_or(time);
             decision.seek = PlayerTimeOf(time);
         }
-        if (state == kPointerMenuShown)
-            decision.state = kPointerWaitRelease;
-    } else if (state == kPointerWaitRelease) {
-        decision.state = kPointerIdle;
+        if (state == MOUSE_MENU_SHOWN)
+            decision.state = MOUSE_WAIT_RELEASE;
+    } else if (state == MOUSE_WAIT_RELEASE) {
+        decision.state = MOUSE_IDLE;
     }
 
     if (!sample.rightDown)
         return decision;
     if (decision.x < TimelineGeometry::kLabelWidth) {
-        decision.state = kPointerMenuShown;
+        decision.state = MOUSE_MENU_SHOWN;
         decision.menu = PointerMenu::Track;
         return decision;
     }
@@ -74,7 +74,7 @@ PointerDecision DecidePointer(const PointerSample& sample, int state, const CTim
     if (segment == nullptr)
         return decision;
     decision.segment = segment;
-    decision.state = kPointerMenuShown;
+    decision.state = MOUSE_MENU_SHOWN;
     decision.menu = PointerMenu::Segment;
     return decision;
 }

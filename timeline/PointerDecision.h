@@ -24,12 +24,12 @@ struct PointerSample {
     bool rightDown = false;
 };
 
-// The pointer's interaction state; the main window's values.
-enum PointerState : int {
-    kPointerIdle = 0,
-    kPointerMenuShown = 1,
-    kPointerWaitRelease = 2,
-    kPointerClosing = 4,
+// The pointer's interaction state, the main window's m_mouseState.
+enum MouseState : int {
+    MOUSE_IDLE = 0,
+    MOUSE_MENU_SHOWN = 1,
+    MOUSE_WAIT_RELEASE = 2,
+    MOUSE_CLOSING = 4,
 };
 
 enum class PointerMenu { None, Track, Segment };
@@ -50,7 +50,7 @@ struct PointerDecision {
     PointerMenu menu = PointerMenu::None;
     // The segment the segment menu is for; not owned.
     Segment* segment = nullptr;
-    int state = kPointerIdle;
+    int state = MOUSE_IDLE;
 };
 
 // Decides one tick's polling from the sample, the state before and the

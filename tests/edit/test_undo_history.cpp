@@ -360,7 +360,7 @@ TEST(UndoProperty, RandomCommandsThenUndoToTheStartGiveTheOriginalFile)
     }
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(QUILL_SANITIZED_BUILD)
 // The history keeps every "]" of a long session: what it costs on top of the
 // segments themselves, reported for the record and bounded so that a history
 // that copied the annotations per change would fail here.

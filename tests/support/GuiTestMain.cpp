@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(QUILL_SANITIZED_BUILD)
 #include <sanitizer/lsan_interface.h>
 #define QUILL_LEAK_CHECKS 1
 #else

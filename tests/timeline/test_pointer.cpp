@@ -160,7 +160,7 @@ TEST(PointerSampling, EdgePixelsAnInactiveWindowAndClosingLeaveEverythingAlone)
         {"below the frame", At(300, 400, true, true), 2},
         {"another window in front", [] { PointerSample s = At(210, 10, true, true); s.windowActive = false; return s; }(), 0},
         {"another window in front, waiting", [] { PointerSample s = At(210, 10, false, false); s.windowActive = false; return s; }(), 2},
-        {"closing", At(210, 10, false, true), kPointerClosing},
+        {"closing", At(210, 10, false, true), MOUSE_CLOSING},
     };
     for (const auto& test : ignored) {
         const PointerDecision decision = DecidePointer(test.sample, test.state, data.timeline);
