@@ -6,10 +6,12 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "QuillmarkVersion.h"
+
 namespace {
 
 const char* const kProgram = "quillmark";
-const char* const kVersionText = "Quillmark version 1.0\n";
+const char* const kVersionText = "Quillmark version " QUILLMARK_VERSION "\n";
 const char* const kHelpText =
     "Utilisation : quillmark [--annotations FICHIER] [--folder DOSSIER] [VIDÉO]\n"
     "Annote une vidéo le long d'une ligne de temps.\n"

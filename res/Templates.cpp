@@ -3,6 +3,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "QuillmarkVersion.h"
+
 namespace {
 
 constexpr unsigned kPopupDialog = kDialogPopup | kDialogCaption | kDialogSysMenu | kDialogModalFrame;
@@ -17,7 +19,7 @@ std::vector<DialogTemplate> MakeDialogs()
                        kDialogModalFrame | kDialogPopup | kDialogCaption | kDialogSysMenu,
                        {
                            {kNoControlId, K::Icon, "", 11, 17, 20, 20, kStyleNone, kApplicationIconId},
-                           {kNoControlId, K::Static, "Quillmark version 1.0", 40, 10, 119, 8, kStyleNoPrefix},
+                           {kNoControlId, K::Static, "Quillmark version " QUILLMARK_VERSION, 40, 10, 119, 8, kStyleNoPrefix},
                            {1, K::PushButton, "OK", 178, 7, 50, 14, kStyleDefaultButton | kStyleTabStop},
                        }});
 
