@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Draws the application icon (a timeline with a bracketed segment under the
-# time cursor) as quillmark.svg and quillmark.png (128 px) from one list of
-# rectangles. ImageMagick renders the PNG from the same shapes in its own
-# vector format, since it reads no SVG without extra delegates.
+# time cursor) as quillmark.svg and quillmark.png (128 px, the window's own)
+# from one list of rectangles, and the 48 and 256 px sizes a desktop menu
+# asks for into packaging/icons/. ImageMagick renders the PNGs from the same
+# shapes in its own vector format, since it reads no SVG without extra
+# delegates. The PNGs are committed, so that building needs no ImageMagick.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 svg="$here/quillmark.svg"
 png="$here/quillmark.png"
+icons="$here/../packaging/icons"
 mvg="$(mktemp --suffix=.mvg)"
 trap 'rm -f "$mvg"' EXIT
 
@@ -51,10 +54,23 @@ cat > "$svg" <<SVG
 $svg_body</svg>
 SVG
 
-{
-  echo "viewbox 0 0 $size $size"
-  printf '%s' "$mvg_body"
-} > "$mvg"
-convert -size "${size}x${size}" -background none "mvg:$mvg" -strip "png32:$png"
+# Each size drawn from the shapes, not scaled from another bitmap, so that
+# edges stay sharp.
+render() {
+  local pixels="$1" out="$2" scale
+  scale="$(awk -v p="$pixels" -v s="$size" 'BEGIN { printf "%g", p / s }')"
+  {
+    echo "viewbox 0 0 $pixels $pixels"
+    echo "affine $scale 0 0 $scale 0 0"
+    printf '%s' "$mvg_body"
+  } > "$mvg"
+  convert -size "${pixels}x${pixels}" -background none "mvg:$mvg" -strip "png32:$out"
+  echo "$out ($(stat -c %s "$out") bytes)"
+}
+
 echo "$svg"
-echo "$png ($(stat -c %s "$png") bytes)"
+render "$size" "$png"
+mkdir -p "$icons"
+for pixels in 48 256; do
+  render "$pixels" "$icons/quillmark-$pixels.png"
+done
