@@ -12,6 +12,9 @@ QUILL_PACKAGES=(
   xvfb xauth xdotool imagemagick
   libmpv-dev libavformat-dev ffmpeg
   clang-14 libclang-rt-14-dev llvm-14 bc
+  # The package and the checks of what it installs (scripts/test.sh).
+  dpkg-dev desktop-file-utils appstream libxml2-utils man-db
+  shared-mime-info xdg-utils libfile-mimeinfo-perl
 )
 
 missing=()

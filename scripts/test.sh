@@ -2,8 +2,9 @@
 # Installs what is missing, builds the project twice (plain, and with
 # AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test of both
 # builds under a virtual X display, with short passes of the fuzzing and the
-# soak. Each phase prints its duration; a failed phase fails the run, named
-# in the summary at the end.
+# soak, and checks the Debian package made from the plain build. Each phase
+# prints its duration; a failed phase fails the run, named in the summary at
+# the end.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
@@ -55,16 +56,96 @@ run_ctest() {
   return "$status"
 }
 
+# Helpers of the package checks below. A check runs a command and shows its
+# output only when it fails, counting the failure in `failures`.
+check() {
+  local name="$1" out status=0
+  shift
+  out="$("$@" 2>&1)" || status=$?
+  if [ "$status" -eq 0 ]; then
+    echo "ok: $name"
+  else
+    printf 'FAILED: %s (status %s)\n%s\n' "$name" "$status" "$out"
+    failures=$((failures + 1))
+  fi
+}
+same() { [ "$1" = "$2" ] || { echo "expected \"$2\", got \"$1\""; return 1; }; }
+# man ends with 0 whatever it warns about.
+says_nothing() { local said; said="$("$@" 2>&1 >/dev/null)"; [ -z "$said" ] || { echo "$said"; return 1; }; }
+
+# The Debian package made from the plain build, checked with the tools a
+# distribution checks its packages with, on the files the package holds
+# rather than on their sources. Every check runs; each failure is named.
+check_package() {
+  local work id=org.quillmark.Quillmark failures=0
+  work="$(mktemp -d /tmp/quill-package.XXXXXX)"
+  bash scripts/package.sh build "$work" || { rm -rf "$work"; return 1; }
+  local deb root share version
+  deb="$(echo "$work"/quillmark_*_amd64.deb)"
+  root="$work/root"
+  share="$root/usr/share"
+  dpkg-deb -x "$deb" "$root"
+  version="$(dpkg-deb -f "$deb" Version)"
+  echo "$(basename "$deb"), version $version"
+
+  check "desktop entry" desktop-file-validate "$share/applications/$id.desktop"
+  check "AppStream metadata" appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml"
+  check "newest release in the metadata" same \
+    "$(xmllint --xpath 'string(//releases/release[1]/@version)' "$share/metainfo/$id.metainfo.xml")" "$version"
+  # The system's own MIME package carries the grammar a package follows.
+  sed -n '/<!DOCTYPE mime-info \[/,/^\]>/p' /usr/share/mime/packages/freedesktop.org.xml | sed '1d;$d' > "$work/mime.dtd"
+  check "MIME package" xmllint --noout --dtdvalid "$work/mime.dtd" "$share/mime/packages/$id.xml"
+  check "manual page" says_nothing man --warnings -l "$share/man/man1/quillmark.1.gz"
+  local size
+  for size in 48 128 256; do
+    check "icon at $size px" same \
+      "$(identify -format '%wx%h' "$share/icons/hicolor/${size}x$size/apps/$id.png")" "${size}x$size"
+  done
+  check "dependencies" apt-get install --simulate "$deb"
+  check "version of the packaged program" same "$("$root/usr/bin/quillmark" --version 2>&1)" "Quillmark version $version"
+  # Exporting the demo file from the command line is checked here once the
+  # program has the option.
+
+  # The system's types and the package's in one database, as installing
+  # the package builds it; xdg-mime, on no particular desktop, asks
+  # `mimetype`, which reads that database.
+  cp /usr/share/mime/packages/*.xml "$share/mime/packages/"
+  check "MIME database" update-mime-database "$share/mime"
+  check "menu cache" update-desktop-database "$share/applications"
+  printf '<?xml version="1.0" encoding="UTF-8"?>\n<corpus>\n  <corps-de-texte/>\n</corpus>\n' > "$work/other.xml"
+  (
+    unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
+    export XDG_DATA_HOME="$share" XDG_DATA_DIRS="$share"
+    check "type of the demo annotations" same "$(xdg-mime query filetype build/demo/demo.xml)" application/x-quillmark+xml
+    check "type of another XML file" same "$(xdg-mime query filetype "$work/other.xml")" application/xml
+    check "program opening annotations" same "$(xdg-mime query default application/x-quillmark+xml)" "$id.desktop"
+    exit "$failures"
+  ) || failures=$?
+  rm -rf "$work"
+  [ "$failures" -eq 0 ]
+}
+
 begin_phase "Build"
 configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_BUILD_BENCH=OFF
 cmake --build build -j "$jobs" || { echo "FAILED: the build" >&2; exit 1; }
 end_phase
 
-# The soak mostly waits on the video playing in real time, and the fuzzing
-# keeps one core busy: both run beside the sanitizer build, each writing to
-# its own log, shown once the build is done.
+# The soak and the package checks both read the demo: made once, here.
+bash scripts/make-demo.sh build/demo > /dev/null
+
+# The soak mostly waits on the video playing in real time, the fuzzing keeps
+# one core busy and the package checks are short: all run beside the
+# sanitizer build, each writing to its own log, shown once the build is done.
 logs="$(mktemp -d /tmp/quill-test-logs.XXXXXX)"
 trap 'rm -rf "$logs"' EXIT
+(
+  s=$SECONDS
+  status=0
+  check_package || status=$?
+  echo "(package checks: $((SECONDS - s)) s)"
+  exit "$status"
+) > "$logs/package.log" 2>&1 &
+package=$!
 (
   s=$SECONDS
   # Two minutes cannot tell the allocator's warm-up from growth: this pass
@@ -85,7 +166,7 @@ soak=$!
 ) > "$logs/fuzz.log" 2>&1 &
 fuzz=$!
 
-begin_phase "Build with the sanitizers (soak and fuzzing beside it)"
+begin_phase "Build with the sanitizers (soak, fuzzing and package checks beside it)"
 build_status=0
 {
   configure build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILL_SANITIZE=ON -DQUILL_BUILD_BENCH=OFF &&
@@ -105,6 +186,7 @@ collect() {
 }
 collect "Fuzzing the annotation reader (short pass)" "$fuzz" "$logs/fuzz.log"
 collect "Soak (short pass)" "$soak" "$logs/soak.log"
+collect "Package checks" "$package" "$logs/package.log"
 
 if [ "$build_status" -ne 0 ]; then
   echo "FAILED: the sanitizer build (status $build_status)" >&2
