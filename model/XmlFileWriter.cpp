@@ -104,6 +104,11 @@ bool WriteXmlFileAtomically(xmlDocPtr doc, const std::string& path)
     fs::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
+    // A file its owner made read-only stays as it is, although the rename
+    // could replace it: the folder's permissions allow that, not the file's.
+    // The kernel's own check leaves root free to replace it.
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+        return false;
 
     // A name of fixed length: one built from the target's would go past the
     // 255 bytes a name may hold when the target's own name is near it.
