@@ -1,11 +1,14 @@
 #include "XmlFileWriter.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-#include <vector>
+#include <chrono>
+#include <cstdint>
 
 #include <libxml/encoding.h>
 #include <libxml/xmlIO.h>
@@ -20,14 +23,37 @@ namespace {
 // As the kernel does for symbolic links.
 constexpr int kMaxLinkHops = 40;
 
-mode_t NewFileMode(const fs::path& target)
+// Opens a new file of a name that no file had, of fixed length: one built
+// from the target's would go past the 255 bytes a name may hold when the
+// target's own name is near it. Created with the usual 0666, so that the
+// kernel applies the umask (or the folder's default ACL) itself: the umask
+// can only be read by setting it, and a thread creating a file meanwhile
+// would get the wrong mode. -1 when no such file can be made.
+int CreateTemporaryFile(const fs::path& folder, std::string& name)
 {
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0)
-        return existing.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        unsigned char random[6] = {};
+        if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+            // Early in boot: the clock and a counter still differ between tries.
+            static std::atomic<uint64_t> counter{0};
+            uint64_t mixed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
+                ^ (static_cast<uint64_t>(::getpid()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ull);
+            for (unsigned char& byte : random) {
+                byte = static_cast<unsigned char>(mixed);
+                mixed = (mixed >> 8) | (mixed << 56);
+            }
+        }
+        std::string leaf = ".quillmark-";
+        for (unsigned char byte : random)
+            leaf += kLetters[byte % (sizeof kLetters - 1)];
+        name = (folder / leaf).string();
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 void SyncFolder(const fs::path& folder)
@@ -110,17 +136,15 @@ bool WriteXmlFileAtomically(xmlDocPtr doc, const std::string& path)
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
         return false;
 
-    // A name of fixed length: one built from the target's would go past the
-    // 255 bytes a name may hold when the target's own name is near it.
-    const std::string pattern = (folder / ".quillmark-XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    struct stat existing {};
+    const bool replacing = ::stat(target.c_str(), &existing) == 0;
+    std::string temporary;
+    const int fd = CreateTemporaryFile(folder, temporary);
     if (fd < 0)
         return false;
-    const std::string temporary(name.data());
 
-    bool written = ::fchmod(fd, NewFileMode(target)) == 0;
+    // The target keeps its mode; a new file has the one it was created with.
+    bool written = !replacing || ::fchmod(fd, existing.st_mode & 07777) == 0;
     written = written && WriteDocument(doc, fd);
     written = written && ::fsync(fd) == 0;
     written = (::close(fd) == 0) && written;

@@ -4,16 +4,59 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FileFormatFixture.h"
 #include "Timeline.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+std::atomic<int> g_umaskCalls{0};
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+} // namespace
+
+// Every call of this program to umask, counted. The mask can only be read
+// by setting it, and a thread creating a file meanwhile (the player's do)
+// would create it under the wrong mask.
+extern "C" mode_t umask(mode_t mask) noexcept
+{
+    ++g_umaskCalls;
+    return static_cast<mode_t>(::syscall(SYS_umask, mask));
+}
+
+TEST_F(FileFormat, SaveGivesNewFilesTheUmaskModeWithoutTouchingTheUmask)
+{
+    const mode_t before = ::umask(022);
+    const std::vector<std::pair<mode_t, mode_t>> masks = {{022, 0644}, {027, 0640}, {077, 0600}, {0, 0666}};
+    for (const auto& [mask, mode] : masks) {
+        ::umask(mask);
+        g_umaskCalls = 0;
+        const std::string target = Path("new-" + std::to_string(mask) + ".xml");
+        ASSERT_TRUE(m_timeline.SaveFile(target)) << mask;
+        EXPECT_EQ(ModeOf(target), mode) << mask;
+        // An existing file keeps its own mode, whatever the mask.
+        ::chmod(target.c_str(), 0604);
+        ASSERT_TRUE(m_timeline.SaveFile(target)) << mask;
+        EXPECT_EQ(ModeOf(target), 0604u) << mask;
+        EXPECT_EQ(g_umaskCalls, 0) << mask;
+    }
+    ::umask(before);
+}
 
 TEST_F(FileFormat, WriteProtectedFileIsNotReplaced)
 {
