@@ -47,7 +47,6 @@ bool CTimeline::LoadFile(const std::string& path)
         replaced = true;
     }
     parsed.doc.reset();
-    xmlCleanupParser();
 
     if (m_prompt == nullptr || !parsed.damaged)
         return replaced;
