@@ -9,10 +9,12 @@
 
 #include <atomic>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "FileFormatFixture.h"
 #include "Timeline.h"
 
@@ -21,6 +23,11 @@ namespace fs = std::filesystem;
 namespace {
 
 std::atomic<int> g_umaskCalls{0};
+
+size_t OpenDescriptors()
+{
+    return static_cast<size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
 
 mode_t ModeOf(const std::string& path)
 {
@@ -79,4 +86,41 @@ TEST_F(FileFormat, WriteProtectedFileIsNotReplaced)
     ASSERT_TRUE(m_timeline.SaveFile(target));
     EXPECT_NE(Read(target).find("<corps>"), std::string::npos);
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, readOnly);
+}
+
+// The core that exports and recovery copies write through: any bytes, all
+// or nothing, whatever way the writing fails.
+TEST_F(FileFormat, AtomicWriteReplacesWholeOrNotAtAll)
+{
+    std::string binary;
+    for (int i = 0; i < 3'000'000; ++i)
+        binary += static_cast<char>(i * 7 % 256);
+    const std::string target = Write("out.bin", "previous content");
+    for (const std::string& bytes : {std::string(), std::string("abc"), binary}) {
+        ASSERT_TRUE(WriteFileAtomically(target, bytes)) << bytes.size();
+        EXPECT_TRUE(Read(target) == bytes) << bytes.size();
+    }
+
+    Write("out.bin", "previous content");
+    const size_t descriptors = OpenDescriptors();
+    const std::vector<std::pair<std::string, FileContentWriter>> failures = {
+        {"refused", [](int fd) { return WriteAllBytes(fd, "part", 4) && false; }},
+        {"thrown", [](int fd) -> bool {
+             WriteAllBytes(fd, "part", 4);
+             throw std::runtime_error("thrown");
+         }},
+    };
+    for (const auto& [what, write] : failures) {
+        bool written = true;
+        try {
+            written = WriteFileAtomically(target, write);
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(what, error.what());
+            written = false;
+        }
+        EXPECT_FALSE(written) << what;
+        EXPECT_EQ(Read(target), "previous content") << what;
+        EXPECT_EQ(FileNames(), (std::vector<std::string>{"out.bin"})) << what;
+        EXPECT_EQ(OpenDescriptors(), descriptors) << what;
+    }
 }
