@@ -1,6 +1,7 @@
 #include "Segment.h"
 
 #include "TimeValue.h"
+#include "XmlStreamWriter.h"
 #include "XmlText.h"
 
 void Segment::SetBounds(double a, double b)
@@ -16,16 +17,17 @@ void Segment::SetBounds(double a, double b)
     }
 }
 
-xmlNodePtr Segment::WriteXml() const
+void Segment::WriteXml(XmlStreamWriter& out) const
 {
-    xmlNodePtr segment = xmlNewNode(nullptr, BAD_CAST "segment");
-    SetXmlProp(segment, "debut", FormatTimeValue(m_start));
-    SetXmlProp(segment, "fin", FormatTimeValue(m_end));
-    xmlNodePtr content = xmlNewChild(segment, nullptr, BAD_CAST "contenu", nullptr);
-    SetXmlProp(content, "titre", m_title);
-    SetXmlProp(content, "commentaire", m_comment);
-    SetXmlProp(content, "video", std::to_string(m_videoNumber));
-    return segment;
+    out.StartElement("segment");
+    out.Attribute("debut", FormatTimeValue(m_start));
+    out.Attribute("fin", FormatTimeValue(m_end));
+    out.StartElement("contenu");
+    out.Attribute("titre", m_title);
+    out.Attribute("commentaire", m_comment);
+    out.Attribute("video", std::to_string(m_videoNumber));
+    out.EndElement();
+    out.EndElement();
 }
 
 void Segment::ReadXml(xmlNodePtr element)

@@ -5,6 +5,8 @@
 
 #include <libxml/tree.h>
 
+class XmlStreamWriter;
+
 // One annotated interval of one track. Times are timeline times (player
 // milliseconds / 10). The bounds are public because the file reader, the
 // drawing and the lookups all read them directly; SetBounds keeps them
@@ -22,8 +24,8 @@ public:
     void SetTitle(const std::string& title) { m_title = title; }
     void SetComment(const std::string& comment) { m_comment = comment; }
 
-    // Builds a <segment> element with its <contenu> child; the caller owns it.
-    xmlNodePtr WriteXml() const;
+    // Writes a <segment> element with its <contenu> child.
+    void WriteXml(XmlStreamWriter& out) const;
     // Reads a <segment> element; missing attributes keep their current value
     // (missing times read as 0).
     void ReadXml(xmlNodePtr element);

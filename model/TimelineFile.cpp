@@ -5,11 +5,11 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
-#include "QuietXmlErrors.h"
+#include "AtomicFile.h"
 #include "Timeline.h"
 #include "TrackListReader.h"
 #include "XmlFileReader.h"
-#include "XmlFileWriter.h"
+#include "XmlStreamWriter.h"
 #include "XmlText.h"
 
 const char* const CTimeline::kLoadFailedText = "le fichier n'a pas \xC3\xA9t\xC3\xA9 ouvert";
@@ -18,10 +18,11 @@ const char* const CTimeline::kLoadDamagedText
 
 bool CTimeline::SaveFile(const std::string& path) const
 {
-    QuietXmlErrors quiet;
-    XmlDocument doc(xmlNewDoc(BAD_CAST "1.0"));
-    xmlDocSetRootElement(doc.get(), m_tracks.WriteXml());
-    return WriteXmlFileAtomically(doc.get(), path);
+    return WriteFileAtomically(path, [this](int fd) {
+        XmlStreamWriter out(fd);
+        m_tracks.WriteXml(out);
+        return out.Finish();
+    });
 }
 
 bool CTimeline::LoadFile(const std::string& path)

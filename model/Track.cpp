@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "XmlStreamWriter.h"
 #include "XmlText.h"
 
 void Track::AppendSegment(std::unique_ptr<Segment> segment)
@@ -54,13 +55,13 @@ Segment* Track::FindSegmentAt(double t) const
     return nullptr;
 }
 
-xmlNodePtr Track::WriteXml() const
+void Track::WriteXml(XmlStreamWriter& out) const
 {
-    xmlNodePtr track = xmlNewNode(nullptr, BAD_CAST "piste");
-    SetXmlProp(track, "libelle", m_label);
+    out.StartElement("piste");
+    out.Attribute("libelle", m_label);
     for (const auto& segment : m_segments)
-        xmlAddChild(track, segment->WriteXml());
-    return track;
+        segment->WriteXml(out);
+    out.EndElement();
 }
 
 void Track::ReadXml(xmlNodePtr element)

@@ -9,6 +9,8 @@
 
 #include "Segment.h"
 
+class XmlStreamWriter;
+
 // Segments in the order they were added; never sorted, searched front to back.
 using SegmentList = std::vector<std::unique_ptr<Segment>>;
 
@@ -39,7 +41,8 @@ public:
 
     const SegmentList& GetSegments() const { return m_segments; }
 
-    xmlNodePtr WriteXml() const;
+    // Writes the <piste> element with its segments.
+    void WriteXml(XmlStreamWriter& out) const;
     // Reads a <piste> element: the label, then each <segment> child in turn.
     void ReadXml(xmlNodePtr element);
     // The two steps of ReadXml, for a reader that meets the segments one by

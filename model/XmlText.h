@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <libxml/tree.h>
 
@@ -13,10 +15,11 @@ bool IsElementNamed(xmlNodePtr node, const char* name);
 std::optional<std::string> XmlProp(xmlNodePtr node, const char* name);
 // Unlinks the node from its document and frees it with its children.
 void ReleaseXmlNode(xmlNodePtr node);
-// Sets the attribute from text made safe for XML 1.0 (see XmlSafeText).
-void SetXmlProp(xmlNodePtr node, const char* name, const std::string& value);
+// Length of the valid UTF-8 sequence at text[i] holding a character that
+// XML 1.0 allows, or 0 when there is none.
+std::size_t XmlCharLength(std::string_view text, std::size_t i);
 // The text unchanged when XML 1.0 can carry it; otherwise each invalid UTF-8
 // sequence and each character XML forbids (control characters other than tab,
 // newline and carriage return, U+FFFE, U+FFFF) becomes U+FFFD, so that a
 // saved file always parses back.
-std::string XmlSafeText(const std::string& text);
+std::string XmlSafeText(std::string_view text);
