@@ -32,16 +32,25 @@ void Segment::WriteXml(XmlStreamWriter& out) const
 
 void Segment::ReadXml(xmlNodePtr element)
 {
-    m_start = ParseTimeValue(XmlProp(element, "debut").value_or("").c_str());
-    m_end = ParseTimeValue(XmlProp(element, "fin").value_or("").c_str());
+    ReadBoundsXml(XmlNodeAttributes(element));
     for (xmlNodePtr child = element->children; child != nullptr; child = child->next) {
-        if (!IsElementNamed(child, "contenu"))
-            continue;
-        if (auto title = XmlProp(child, "titre"))
-            m_title = std::move(*title);
-        if (auto comment = XmlProp(child, "commentaire"))
-            m_comment = std::move(*comment);
-        if (auto video = XmlProp(child, "video"))
-            m_videoNumber = ParseIntValue(video->c_str());
+        if (IsElementNamed(child, "contenu"))
+            ReadContentXml(XmlNodeAttributes(child));
     }
+}
+
+void Segment::ReadBoundsXml(const XmlAttributes& segment)
+{
+    m_start = ParseTimeValue(segment.Get("debut").value_or("").c_str());
+    m_end = ParseTimeValue(segment.Get("fin").value_or("").c_str());
+}
+
+void Segment::ReadContentXml(const XmlAttributes& content)
+{
+    if (auto title = content.Get("titre"))
+        m_title = std::move(*title);
+    if (auto comment = content.Get("commentaire"))
+        m_comment = std::move(*comment);
+    if (auto video = content.Get("video"))
+        m_videoNumber = ParseIntValue(video->c_str());
 }

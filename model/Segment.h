@@ -5,6 +5,7 @@
 
 #include <libxml/tree.h>
 
+class XmlAttributes;
 class XmlStreamWriter;
 
 // One annotated interval of one track. Times are timeline times (player
@@ -29,6 +30,11 @@ public:
     // Reads a <segment> element; missing attributes keep their current value
     // (missing times read as 0).
     void ReadXml(xmlNodePtr element);
+    // The parts of ReadXml, for a reader that meets the elements one by one:
+    // the bounds from the <segment> element, the texts and video number
+    // from one of its <contenu> children.
+    void ReadBoundsXml(const XmlAttributes& segment);
+    void ReadContentXml(const XmlAttributes& content);
 
     std::string m_title = " ";
     std::string m_comment = " ";

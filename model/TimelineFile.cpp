@@ -2,15 +2,11 @@
 
 #include <string>
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
 #include "AtomicFile.h"
 #include "Timeline.h"
 #include "TrackListReader.h"
 #include "XmlFileReader.h"
 #include "XmlStreamWriter.h"
-#include "XmlText.h"
 
 const char* const CTimeline::kLoadFailedText = "le fichier n'a pas \xC3\xA9t\xC3\xA9 ouvert";
 const char* const CTimeline::kLoadDamagedText
@@ -31,23 +27,19 @@ bool CTimeline::LoadFile(const std::string& path)
     // they are when the file turns out to be refused or not ours.
     TrackList read;
     TrackListReader reader(read);
-    ParsedXmlFile parsed = ReadXmlFile(path, [&reader](xmlNodePtr element) { reader.ElementClosed(element); });
-    if (!parsed.doc) {
+    const XmlFileRead parsed = ReadXmlFile(path, reader);
+    if (!parsed.read) {
         if (m_prompt != nullptr)
             m_prompt->Confirm(kLoadFailedText);
         return false;
     }
 
-    bool replaced = false;
-    xmlNodePtr root = xmlDocGetRootElement(parsed.doc.get());
-    if (root != nullptr && IsElementNamed(root, "corps")) {
-        reader.Finish(root);
+    const bool replaced = reader.FoundCorps();
+    if (replaced) {
         m_currentSegment = nullptr;
         m_tracks.Swap(read);
         NoteChange();
-        replaced = true;
     }
-    parsed.doc.reset();
 
     if (m_prompt == nullptr || !parsed.damaged)
         return replaced;

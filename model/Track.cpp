@@ -66,22 +66,18 @@ void Track::WriteXml(XmlStreamWriter& out) const
 
 void Track::ReadXml(xmlNodePtr element)
 {
-    ReadLabelXml(element);
+    ReadLabelXml(XmlNodeAttributes(element));
     for (xmlNodePtr child = element->children; child != nullptr; child = child->next) {
-        if (IsElementNamed(child, "segment"))
-            ReadSegmentXml(child);
+        if (!IsElementNamed(child, "segment"))
+            continue;
+        auto segment = std::make_unique<Segment>();
+        segment->ReadXml(child);
+        AppendSegment(std::move(segment));
     }
 }
 
-void Track::ReadLabelXml(xmlNodePtr element)
+void Track::ReadLabelXml(const XmlAttributes& element)
 {
-    if (auto label = XmlProp(element, "libelle"))
+    if (auto label = element.Get("libelle"))
         m_label = std::move(*label);
-}
-
-void Track::ReadSegmentXml(xmlNodePtr element)
-{
-    auto segment = std::make_unique<Segment>();
-    segment->ReadXml(element);
-    AppendSegment(std::move(segment));
 }

@@ -9,6 +9,7 @@
 
 #include "Segment.h"
 
+class XmlAttributes;
 class XmlStreamWriter;
 
 // Segments in the order they were added; never sorted, searched front to back.
@@ -45,10 +46,8 @@ public:
     void WriteXml(XmlStreamWriter& out) const;
     // Reads a <piste> element: the label, then each <segment> child in turn.
     void ReadXml(xmlNodePtr element);
-    // The two steps of ReadXml, for a reader that meets the segments one by
-    // one while the document is being parsed.
-    void ReadLabelXml(xmlNodePtr element);
-    void ReadSegmentXml(xmlNodePtr element);
+    // The label alone, for a reader that meets the elements one by one.
+    void ReadLabelXml(const XmlAttributes& element);
 
 private:
     std::string m_label = " ";

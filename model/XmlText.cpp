@@ -67,12 +67,6 @@ std::optional<std::string> XmlProp(xmlNodePtr node, const char* name)
     return copy;
 }
 
-void ReleaseXmlNode(xmlNodePtr node)
-{
-    xmlUnlinkNode(node);
-    xmlFreeNode(node);
-}
-
 std::string XmlSafeText(std::string_view text)
 {
     size_t i = 0;
