@@ -45,11 +45,18 @@ public:
     // many namespace declarations.
     bool Feed(const char* bytes, size_t count)
     {
+        // Between the bytes that matter the scan skips at memchr's pace: it
+        // reads every byte of the file before the parser does.
+        const auto skipTo = [&](size_t& i, char wanted) {
+            const void* found = std::memchr(bytes + i, wanted, count - i);
+            i = found != nullptr ? static_cast<size_t>(static_cast<const char*>(found) - bytes) : count;
+            return found != nullptr;
+        };
         for (size_t i = 0; i < count; ++i) {
             const char c = bytes[i];
             switch (m_state) {
             case State::Text:
-                if (c == '<')
+                if (skipTo(i, '<'))
                     m_state = State::AfterOpen;
                 break;
             case State::AfterOpen:
@@ -82,13 +89,13 @@ public:
                 }
                 break;
             case State::Quoted:
-                if (c == m_quote) {
+                if (skipTo(i, m_quote)) {
                     m_state = State::StartTag;
                     m_inName = false;
                 }
                 break;
             case State::Other:
-                if (c == '>')
+                if (skipTo(i, '>'))
                     m_state = State::Text;
                 break;
             }
