@@ -104,9 +104,7 @@ void XmlStreamWriter::EndElement()
 
 bool XmlStreamWriter::Finish()
 {
-    if (!m_failed && !m_buffer.empty())
-        m_failed = !WriteAllBytes(m_fd, m_buffer.data(), m_buffer.size());
-    m_buffer.clear();
+    Flush();
     return !m_failed;
 }
 
@@ -118,5 +116,13 @@ void XmlStreamWriter::Indent()
 void XmlStreamWriter::FlushIfFull()
 {
     if (m_buffer.size() >= kFlushSize)
-        Finish();
+        Flush();
+}
+
+// After a failed write nothing more is written: the file is abandoned.
+void XmlStreamWriter::Flush()
+{
+    if (!m_failed && !m_buffer.empty())
+        m_failed = !WriteAllBytes(m_fd, m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
 }

@@ -34,6 +34,7 @@ private:
 
     void Indent();
     void FlushIfFull();
+    void Flush();
 
     int m_fd;
     bool m_failed = false;
