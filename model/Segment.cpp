@@ -1,6 +1,7 @@
 #include "Segment.h"
 
 #include "TimeValue.h"
+#include "XmlStreamWriter.h"
 #include "XmlText.h"
 
 void Segment::SetBounds(double a, double b)
@@ -16,30 +17,40 @@ void Segment::SetBounds(double a, double b)
     }
 }
 
-xmlNodePtr Segment::WriteXml() const
+void Segment::WriteXml(XmlStreamWriter& out) const
 {
-    xmlNodePtr segment = xmlNewNode(nullptr, BAD_CAST "segment");
-    SetXmlProp(segment, "debut", FormatTimeValue(m_start));
-    SetXmlProp(segment, "fin", FormatTimeValue(m_end));
-    xmlNodePtr content = xmlNewChild(segment, nullptr, BAD_CAST "contenu", nullptr);
-    SetXmlProp(content, "titre", m_title);
-    SetXmlProp(content, "commentaire", m_comment);
-    SetXmlProp(content, "video", std::to_string(m_videoNumber));
-    return segment;
+    out.StartElement("segment");
+    out.Attribute("debut", FormatTimeValue(m_start));
+    out.Attribute("fin", FormatTimeValue(m_end));
+    out.StartElement("contenu");
+    out.Attribute("titre", m_title);
+    out.Attribute("commentaire", m_comment);
+    out.Attribute("video", std::to_string(m_videoNumber));
+    out.EndElement();
+    out.EndElement();
 }
 
 void Segment::ReadXml(xmlNodePtr element)
 {
-    m_start = ParseTimeValue(XmlProp(element, "debut").value_or("").c_str());
-    m_end = ParseTimeValue(XmlProp(element, "fin").value_or("").c_str());
+    ReadBoundsXml(XmlNodeAttributes(element));
     for (xmlNodePtr child = element->children; child != nullptr; child = child->next) {
-        if (!IsElementNamed(child, "contenu"))
-            continue;
-        if (auto title = XmlProp(child, "titre"))
-            m_title = std::move(*title);
-        if (auto comment = XmlProp(child, "commentaire"))
-            m_comment = std::move(*comment);
-        if (auto video = XmlProp(child, "video"))
-            m_videoNumber = ParseIntValue(video->c_str());
+        if (IsElementNamed(child, "contenu"))
+            ReadContentXml(XmlNodeAttributes(child));
     }
+}
+
+void Segment::ReadBoundsXml(const XmlAttributes& segment)
+{
+    m_start = ParseTimeValue(segment.Get("debut").value_or("").c_str());
+    m_end = ParseTimeValue(segment.Get("fin").value_or("").c_str());
+}
+
+void Segment::ReadContentXml(const XmlAttributes& content)
+{
+    if (auto title = content.Get("titre"))
+        m_title = std::move(*title);
+    if (auto comment = content.Get("commentaire"))
+        m_comment = std::move(*comment);
+    if (auto video = content.Get("video"))
+        m_videoNumber = ParseIntValue(video->c_str());
 }

@@ -5,6 +5,9 @@
 
 #include <libxml/tree.h>
 
+class XmlAttributes;
+class XmlStreamWriter;
+
 // One annotated interval of one track. Times are timeline times (player
 // milliseconds / 10). The bounds are public because the file reader, the
 // drawing and the lookups all read them directly; SetBounds keeps them
@@ -22,11 +25,16 @@ public:
     void SetTitle(const std::string& title) { m_title = title; }
     void SetComment(const std::string& comment) { m_comment = comment; }
 
-    // Builds a <segment> element with its <contenu> child; the caller owns it.
-    xmlNodePtr WriteXml() const;
+    // Writes a <segment> element with its <contenu> child.
+    void WriteXml(XmlStreamWriter& out) const;
     // Reads a <segment> element; missing attributes keep their current value
     // (missing times read as 0).
     void ReadXml(xmlNodePtr element);
+    // The parts of ReadXml, for a reader that meets the elements one by one:
+    // the bounds from the <segment> element, the texts and video number
+    // from one of its <contenu> children.
+    void ReadBoundsXml(const XmlAttributes& segment);
+    void ReadContentXml(const XmlAttributes& content);
 
     std::string m_title = " ";
     std::string m_comment = " ";

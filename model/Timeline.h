@@ -34,7 +34,9 @@ public:
     Segment* UpdateCurrentSegment();
 
     // Writes the annotation file atomically; false when it could not be
-    // written, in which case any previous file at `path` is left untouched.
+    // written, or `path` names a file its owner made read-only (unless the
+    // program runs as root), in which case any previous file at `path` is
+    // left untouched.
     bool SaveFile(const std::string& path) const;
     // Replaces the tracks by the file's; true when they were replaced. A file
     // that cannot be parsed (or declares entities) is reported through the

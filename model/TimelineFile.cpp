@@ -2,15 +2,11 @@
 
 #include <string>
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
-#include "QuietXmlErrors.h"
+#include "AtomicFile.h"
 #include "Timeline.h"
 #include "TrackListReader.h"
 #include "XmlFileReader.h"
-#include "XmlFileWriter.h"
-#include "XmlText.h"
+#include "XmlStreamWriter.h"
 
 const char* const CTimeline::kLoadFailedText = "le fichier n'a pas \xC3\xA9t\xC3\xA9 ouvert";
 const char* const CTimeline::kLoadDamagedText
@@ -18,10 +14,11 @@ const char* const CTimeline::kLoadDamagedText
 
 bool CTimeline::SaveFile(const std::string& path) const
 {
-    QuietXmlErrors quiet;
-    XmlDocument doc(xmlNewDoc(BAD_CAST "1.0"));
-    xmlDocSetRootElement(doc.get(), m_tracks.WriteXml());
-    return WriteXmlFileAtomically(doc.get(), path);
+    return WriteFileAtomically(path, [this](int fd) {
+        XmlStreamWriter out(fd);
+        m_tracks.WriteXml(out);
+        return out.Finish();
+    });
 }
 
 bool CTimeline::LoadFile(const std::string& path)
@@ -30,26 +27,21 @@ bool CTimeline::LoadFile(const std::string& path)
     // they are when the file turns out to be refused or not ours.
     TrackList read;
     TrackListReader reader(read);
-    ParsedXmlFile parsed = ReadXmlFile(path, [&reader](xmlNodePtr element) { reader.ElementClosed(element); });
-    if (!parsed.doc) {
+    const XmlFileRead parsed = ReadXmlFile(path, reader);
+    if (!parsed.read) {
         if (m_prompt != nullptr)
             m_prompt->Confirm(kLoadFailedText);
         return false;
     }
 
-    bool replaced = false;
-    xmlNodePtr root = xmlDocGetRootElement(parsed.doc.get());
-    if (root != nullptr && IsElementNamed(root, "corps")) {
-        reader.Finish(root);
+    const bool replaced = reader.FoundCorps();
+    if (replaced) {
         m_currentSegment = nullptr;
         m_tracks.Swap(read);
         NoteChange();
-        replaced = true;
         if (m_tracksReplaced)
             m_tracksReplaced();
     }
-    parsed.doc.reset();
-    xmlCleanupParser();
 
     if (m_prompt == nullptr || !parsed.damaged)
         return replaced;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "XmlStreamWriter.h"
 #include "XmlText.h"
 
 void Track::AppendSegment(std::unique_ptr<Segment> segment)
@@ -54,33 +55,29 @@ Segment* Track::FindSegmentAt(double t) const
     return nullptr;
 }
 
-xmlNodePtr Track::WriteXml() const
+void Track::WriteXml(XmlStreamWriter& out) const
 {
-    xmlNodePtr track = xmlNewNode(nullptr, BAD_CAST "piste");
-    SetXmlProp(track, "libelle", m_label);
+    out.StartElement("piste");
+    out.Attribute("libelle", m_label);
     for (const auto& segment : m_segments)
-        xmlAddChild(track, segment->WriteXml());
-    return track;
+        segment->WriteXml(out);
+    out.EndElement();
 }
 
 void Track::ReadXml(xmlNodePtr element)
 {
-    ReadLabelXml(element);
+    ReadLabelXml(XmlNodeAttributes(element));
     for (xmlNodePtr child = element->children; child != nullptr; child = child->next) {
-        if (IsElementNamed(child, "segment"))
-            ReadSegmentXml(child);
+        if (!IsElementNamed(child, "segment"))
+            continue;
+        auto segment = std::make_unique<Segment>();
+        segment->ReadXml(child);
+        AppendSegment(std::move(segment));
     }
 }
 
-void Track::ReadLabelXml(xmlNodePtr element)
+void Track::ReadLabelXml(const XmlAttributes& element)
 {
-    if (auto label = XmlProp(element, "libelle"))
+    if (auto label = element.Get("libelle"))
         m_label = std::move(*label);
-}
-
-void Track::ReadSegmentXml(xmlNodePtr element)
-{
-    auto segment = std::make_unique<Segment>();
-    segment->ReadXml(element);
-    AppendSegment(std::move(segment));
 }

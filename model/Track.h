@@ -9,6 +9,9 @@
 
 #include "Segment.h"
 
+class XmlAttributes;
+class XmlStreamWriter;
+
 // Segments in the order they were added; never sorted, searched front to back.
 using SegmentList = std::vector<std::unique_ptr<Segment>>;
 
@@ -39,13 +42,12 @@ public:
 
     const SegmentList& GetSegments() const { return m_segments; }
 
-    xmlNodePtr WriteXml() const;
+    // Writes the <piste> element with its segments.
+    void WriteXml(XmlStreamWriter& out) const;
     // Reads a <piste> element: the label, then each <segment> child in turn.
     void ReadXml(xmlNodePtr element);
-    // The two steps of ReadXml, for a reader that meets the segments one by
-    // one while the document is being parsed.
-    void ReadLabelXml(xmlNodePtr element);
-    void ReadSegmentXml(xmlNodePtr element);
+    // The label alone, for a reader that meets the elements one by one.
+    void ReadLabelXml(const XmlAttributes& element);
 
 private:
     std::string m_label = " ";

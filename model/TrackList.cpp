@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "XmlStreamWriter.h"
 #include "XmlText.h"
 
 Track* TrackList::AppendTrack()
@@ -53,12 +54,12 @@ void TrackList::MoveTrackDown(int position)
     std::swap(m_tracks[static_cast<size_t>(position)], m_tracks[static_cast<size_t>(position) + 1]);
 }
 
-xmlNodePtr TrackList::WriteXml() const
+void TrackList::WriteXml(XmlStreamWriter& out) const
 {
-    xmlNodePtr body = xmlNewNode(nullptr, BAD_CAST "corps");
+    out.StartElement("corps");
     for (const auto& track : m_tracks)
-        xmlAddChild(body, track->WriteXml());
-    return body;
+        track->WriteXml(out);
+    out.EndElement();
 }
 
 void TrackList::ReadXml(xmlNodePtr first)

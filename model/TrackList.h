@@ -7,6 +7,8 @@
 
 #include "Track.h"
 
+class XmlStreamWriter;
+
 // The tracks in row order, position 0 at the top. Positions outside the list
 // are ignored by every operation.
 class TrackList {
@@ -38,8 +40,8 @@ public:
     Storage::const_iterator begin() const { return m_tracks.begin(); }
     Storage::const_iterator end() const { return m_tracks.end(); }
 
-    // Builds the <corps> element; the caller owns it.
-    xmlNodePtr WriteXml() const;
+    // Writes the <corps> element with its tracks.
+    void WriteXml(XmlStreamWriter& out) const;
     // Appends a track for each <piste> element among `first` and its
     // following siblings; every other node is skipped.
     void ReadXml(xmlNodePtr first);

@@ -1,65 +1,36 @@
 #include "TrackListReader.h"
 
+#include <memory>
+
 #include "TrackList.h"
-#include "XmlText.h"
 
-namespace {
-
-bool IsRootCorps(xmlNodePtr node)
+void TrackListReader::ElementStarted(const XmlStartTag& tag)
 {
-    return node != nullptr && IsElementNamed(node, "corps") && node->parent != nullptr
-        && node->parent->type == XML_DOCUMENT_NODE;
-}
-
-bool IsTrackElement(xmlNodePtr node)
-{
-    return node != nullptr && IsElementNamed(node, "piste") && IsRootCorps(node->parent);
-}
-
-} // namespace
-
-void TrackListReader::ElementClosed(xmlNodePtr element)
-{
-    if (IsTrackElement(element->parent)) {
-        if (IsElementNamed(element, "segment"))
-            TrackFor(element->parent)->ReadSegmentXml(element);
-        ReleaseXmlNode(element);
-        return;
-    }
-    if (IsTrackElement(element)) {
-        TrackFor(element);
-        m_piste = nullptr;
-        m_track = nullptr;
-        ReleaseXmlNode(element);
-        return;
-    }
-    // Skipped by the reading anyway.
-    if (IsRootCorps(element->parent))
-        ReleaseXmlNode(element);
-}
-
-void TrackListReader::Finish(xmlNodePtr root)
-{
-    for (xmlNodePtr node = root->children; node != nullptr; node = node->next) {
-        if (!IsElementNamed(node, "piste"))
-            continue;
-        if (node != m_piste) {
-            m_tracks.AppendTrack()->ReadXml(node);
-            continue;
+    Role role = Role::Skipped;
+    if (m_open.empty()) {
+        if (!m_rootSeen && tag.IsNamed("corps")) {
+            role = Role::Corps;
+            m_foundCorps = true;
         }
-        for (xmlNodePtr child = node->children; child != nullptr; child = child->next) {
-            if (IsElementNamed(child, "segment"))
-                m_track->ReadSegmentXml(child);
-        }
+        m_rootSeen = true;
+    } else if (m_open.back() == Role::Corps && tag.IsNamed("piste")) {
+        role = Role::Piste;
+        m_track = m_tracks.AppendTrack();
+        m_track->ReadLabelXml(tag);
+    } else if (m_open.back() == Role::Piste && tag.IsNamed("segment")) {
+        role = Role::Segment;
+        auto segment = std::make_unique<Segment>();
+        segment->ReadBoundsXml(tag);
+        m_segment = segment.get();
+        m_track->AppendSegment(std::move(segment));
+    } else if (m_open.back() == Role::Segment && tag.IsNamed("contenu")) {
+        m_segment->ReadContentXml(tag);
     }
+    m_open.push_back(role);
 }
 
-Track* TrackListReader::TrackFor(xmlNodePtr piste)
+void TrackListReader::ElementEnded()
 {
-    if (piste == m_piste)
-        return m_track;
-    m_piste = piste;
-    m_track = m_tracks.AppendTrack();
-    m_track->ReadLabelXml(piste);
-    return m_track;
+    if (!m_open.empty())
+        m_open.pop_back();
 }

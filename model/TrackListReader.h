@@ -1,17 +1,21 @@
 #pragma once
 
-#include <libxml/tree.h>
+#include <vector>
 
+#include "XmlFileReader.h"
+
+class Segment;
 class Track;
 class TrackList;
 
-// Reads a <corps> document into a track list while the parser builds it:
-// each <segment> and <piste> under the root <corps> is read as soon as the
-// parser closes it, and then released, so that a large file never stands
-// whole in memory beside the tracks made from it (a tree node costs several
-// times the bytes it came from). The tracks are those that
-// TrackList::ReadXml would make from the finished document.
-class TrackListReader {
+// Reads a <corps> document into a track list while the parser reads the
+// file: each <piste> under the root <corps> becomes a track at its start
+// tag, each <segment> in it a segment, and each <contenu> in that sets the
+// segment's texts. No tree is built, so a large file never stands whole in
+// memory beside the tracks made from it (a tree node costs several times
+// the bytes it came from). The tracks are those that TrackList::ReadXml
+// would make from the finished document.
+class TrackListReader final : public XmlElementHandler {
 public:
     // Not owned; must outlive the reader.
     explicit TrackListReader(TrackList& tracks) : m_tracks(tracks) {}
@@ -19,16 +23,20 @@ public:
     TrackListReader(const TrackListReader&) = delete;
     TrackListReader& operator=(const TrackListReader&) = delete;
 
-    // An element the parser has just closed, its subtree complete.
-    void ElementClosed(xmlNodePtr element);
-    // Reads what the parse left in the document under the root `corps`: the
-    // elements a damaged file never closed.
-    void Finish(xmlNodePtr root);
+    void ElementStarted(const XmlStartTag& tag) override;
+    void ElementEnded() override;
+
+    // The document's root element is <corps>.
+    bool FoundCorps() const { return m_foundCorps; }
 
 private:
-    Track* TrackFor(xmlNodePtr piste);
+    // What each open element is to the reading.
+    enum class Role { Corps, Piste, Segment, Skipped };
 
     TrackList& m_tracks;
-    xmlNodePtr m_piste = nullptr; // the open <piste> that m_track was made for
-    Track* m_track = nullptr;
+    std::vector<Role> m_open;
+    bool m_rootSeen = false;
+    bool m_foundCorps = false;
+    Track* m_track = nullptr;     // the open <piste>'s
+    Segment* m_segment = nullptr; // the open <segment>'s
 };

@@ -6,9 +6,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <exception>
 
-#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/valid.h>
 
@@ -17,8 +16,8 @@
 namespace {
 
 // Texts and names as long as a save writes them (a title of 50 MB must come
-// back whole); the format needs no indentation text nodes, and short values
-// kept inside their nodes save an allocation each.
+// back whole). No tree is built, so the last two change nothing but keep
+// the parser on the paths on which it always read these files.
 constexpr int kParseOptions
     = XML_PARSE_RECOVER | XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_COMPACT;
 
@@ -46,11 +45,18 @@ public:
     // many namespace declarations.
     bool Feed(const char* bytes, size_t count)
     {
+        // Between the bytes that matter the scan skips at memchr's pace: it
+        // reads every byte of the file before the parser does.
+        const auto skipTo = [&](size_t& i, char wanted) {
+            const void* found = std::memchr(bytes + i, wanted, count - i);
+            i = found != nullptr ? static_cast<size_t>(static_cast<const char*>(found) - bytes) : count;
+            return found != nullptr;
+        };
         for (size_t i = 0; i < count; ++i) {
             const char c = bytes[i];
             switch (m_state) {
             case State::Text:
-                if (c == '<')
+                if (skipTo(i, '<'))
                     m_state = State::AfterOpen;
                 break;
             case State::AfterOpen:
@@ -83,13 +89,13 @@ public:
                 }
                 break;
             case State::Quoted:
-                if (c == m_quote) {
+                if (skipTo(i, m_quote)) {
                     m_state = State::StartTag;
                     m_inName = false;
                 }
                 break;
             case State::Other:
-                if (c == '>')
+                if (skipTo(i, '>'))
                     m_state = State::Text;
                 break;
             }
@@ -129,11 +135,31 @@ struct FileInput {
     bool givenUp = false; // too many errors
     bool refused = false;
     bool declares = false; // something in the document type
-    const XmlElementClosed* elementClosed = nullptr;
-    // Per open element: whether the tree builder made a node for it (it does
-    // not when memory runs out), so that the node handed on is that element.
-    std::vector<bool> built;
+    xmlParserCtxtPtr parser = nullptr;
+    XmlElementHandler* handler = nullptr;
+    // Thrown by the handler: it must not unwind through the parser's C
+    // frames, so the parse is stopped and it is thrown again after.
+    std::exception_ptr thrown;
+    // The local name of the element whose start tag was just handed on,
+    // until anything else is heard of.
+    const xmlChar* justStarted = nullptr;
 };
+
+FileInput& InputOf(void* parser)
+{
+    return *static_cast<FileInput*>(static_cast<xmlParserCtxtPtr>(parser)->_private);
+}
+
+template <typename Call>
+void Hand(FileInput& input, Call call)
+{
+    try {
+        call(*input.handler);
+    } catch (...) {
+        input.thrown = std::current_exception();
+        xmlStopParser(input.parser);
+    }
+}
 
 int ReadInput(void* context, char* buffer, int length)
 {
@@ -164,9 +190,8 @@ int ReadInput(void* context, char* buffer, int length)
 // that work.
 void RefuseDeclaration(void* parser)
 {
-    auto* context = static_cast<xmlParserCtxtPtr>(parser);
-    static_cast<FileInput*>(context->_private)->declares = true;
-    xmlStopParser(context);
+    InputOf(parser).declares = true;
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(parser));
 }
 
 void OnEntityDecl(void* parser, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*)
@@ -196,37 +221,33 @@ void OnAttributeDecl(void* parser, const xmlChar*, const xmlChar*, int, int, con
     RefuseDeclaration(parser);
 }
 
-void OnStartElement(void* parser, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
-                    int namespaceCount, const xmlChar** namespaces, int attributeCount, int defaultedCount,
-                    const xmlChar** attributes)
+void OnStartElement(void* parser, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri, int,
+                    const xmlChar**, int attributeCount, int, const xmlChar** attributes)
 {
-    auto* context = static_cast<xmlParserCtxtPtr>(parser);
-    const int depth = context->nodeNr;
-    xmlSAX2StartElementNs(parser, localname, prefix, uri, namespaceCount, namespaces, attributeCount, defaultedCount,
-                          attributes);
-    static_cast<FileInput*>(context->_private)->built.push_back(context->nodeNr > depth);
+    FileInput& input = InputOf(parser);
+    input.justStarted = localname;
+    const XmlStartTag tag(localname, prefix, uri, attributeCount, attributes);
+    Hand(input, [&tag](XmlElementHandler& handler) { handler.ElementStarted(tag); });
 }
 
-void OnEndElement(void* parser, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri)
+void OnEndElement(void* parser, const xmlChar*, const xmlChar*, const xmlChar*)
 {
-    auto* context = static_cast<xmlParserCtxtPtr>(parser);
-    auto* input = static_cast<FileInput*>(context->_private);
-    xmlNodePtr element = nullptr;
-    if (!input->built.empty()) {
-        if (input->built.back())
-            element = context->node;
-        input->built.pop_back();
-    }
-    xmlSAX2EndElementNs(parser, localname, prefix, uri);
-    if (element == nullptr || !*input->elementClosed)
+    FileInput& input = InputOf(parser);
+    input.justStarted = nullptr;
+    Hand(input, [](XmlElementHandler& handler) { handler.ElementEnded(); });
+}
+
+// A start tag that does not end with '>' is dropped: the parser goes on as
+// if the element had ended, without saying so through the SAX interface.
+// It reports the fault at once, before anything else, naming the element.
+void OnError(FileInput& input, const xmlError& error)
+{
+    const xmlChar* started = input.justStarted;
+    input.justStarted = nullptr;
+    if (started == nullptr || error.domain != XML_FROM_PARSER || error.code != XML_ERR_GT_REQUIRED
+        || error.str1 == nullptr || std::strcmp(error.str1, reinterpret_cast<const char*>(started)) != 0)
         return;
-    (*input->elementClosed)(element);
-    // The element may have been released, leaving a text node before it last
-    // under its parent. The tree builder would append the next text to that
-    // node at the length of the last text it made (inside the element), far
-    // past the node's end; 0 makes it measure the node's text instead.
-    context->nodemem = 0;
-    context->nodelen = 0;
+    Hand(input, [](XmlElementHandler& handler) { handler.ElementEnded(); });
 }
 
 // Leaves the file positioned after a UTF-8 byte-order mark, or at its start.
@@ -258,9 +279,9 @@ private:
 
 } // namespace
 
-ParsedXmlFile ReadXmlFile(const std::string& path, const XmlElementClosed& elementClosed)
+XmlFileRead ReadXmlFile(const std::string& path, XmlElementHandler& handler)
 {
-    ParsedXmlFile result;
+    XmlFileRead result;
     // Non-blocking so that a named pipe chosen by mistake cannot freeze the
     // window; only regular files are read.
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -273,26 +294,38 @@ ParsedXmlFile ReadXmlFile(const std::string& path, const XmlElementClosed& eleme
     xmlParserCtxtPtr parser = xmlNewParserCtxt();
     if (parser == nullptr)
         return result;
-    QuietXmlErrors quiet;
     FileInput input;
+    QuietXmlErrors quiet([&input](const xmlError& error) { OnError(input, error); });
     input.fd = file.Get();
     input.errors = &quiet;
-    input.elementClosed = &elementClosed;
+    input.parser = parser;
+    input.handler = &handler;
     parser->_private = &input;
-    parser->sax->entityDecl = OnEntityDecl;
-    parser->sax->unparsedEntityDecl = OnUnparsedEntityDecl;
-    parser->sax->notationDecl = OnNotationDecl;
-    parser->sax->elementDecl = OnElementDecl;
-    parser->sax->attributeDecl = OnAttributeDecl;
-    parser->sax->startElementNs = OnStartElement;
-    parser->sax->endElementNs = OnEndElement;
+    xmlSAXHandler* sax = parser->sax;
+    sax->entityDecl = OnEntityDecl;
+    sax->unparsedEntityDecl = OnUnparsedEntityDecl;
+    sax->notationDecl = OnNotationDecl;
+    sax->elementDecl = OnElementDecl;
+    sax->attributeDecl = OnAttributeDecl;
+    sax->startElementNs = OnStartElement;
+    sax->endElementNs = OnEndElement;
+    // No tree: only the document node is made, for the parser's own use.
+    sax->characters = nullptr;
+    sax->cdataBlock = nullptr;
+    sax->comment = nullptr;
+    sax->processingInstruction = nullptr;
+    sax->reference = nullptr;
 
-    XmlDocument doc(xmlCtxtReadIO(parser, ReadInput, nullptr, &input, nullptr, "UTF-8", kParseOptions));
+    xmlDocPtr doc = xmlCtxtReadIO(parser, ReadInput, nullptr, &input, nullptr, "UTF-8", kParseOptions);
+    const bool parsed = doc != nullptr;
     const bool wellFormed = parser->wellFormed != 0;
+    xmlFreeDoc(doc);
     xmlFreeParserCtxt(parser);
-    if (input.refused || input.declares)
+    if (input.thrown)
+        std::rethrow_exception(input.thrown);
+    if (!parsed || input.refused || input.declares)
         return result;
-    result.damaged = doc != nullptr && (!wellFormed || quiet.SawFatalError() || input.givenUp);
-    result.doc = std::move(doc);
+    result.read = true;
+    result.damaged = !wellFormed || quiet.SawFatalError() || input.givenUp;
     return result;
 }

@@ -6,9 +6,9 @@ namespace {
 
 const char kReplacement[] = "\xEF\xBF\xBD"; // U+FFFD
 
-// Length of the valid UTF-8 sequence at s[i] holding an XML 1.0 character,
-// or 0 when there is none.
-size_t XmlCharLength(const std::string& s, size_t i)
+} // namespace
+
+size_t XmlCharLength(std::string_view s, size_t i)
 {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char c = byte(i);
@@ -37,8 +37,6 @@ size_t XmlCharLength(const std::string& s, size_t i)
         return 0;
     return length;
 }
-
-} // namespace
 
 bool IsElementNamed(xmlNodePtr node, const char* name)
 {
@@ -69,18 +67,7 @@ std::optional<std::string> XmlProp(xmlNodePtr node, const char* name)
     return copy;
 }
 
-void ReleaseXmlNode(xmlNodePtr node)
-{
-    xmlUnlinkNode(node);
-    xmlFreeNode(node);
-}
-
-void SetXmlProp(xmlNodePtr node, const char* name, const std::string& value)
-{
-    xmlSetProp(node, BAD_CAST name, BAD_CAST XmlSafeText(value).c_str());
-}
-
-std::string XmlSafeText(const std::string& text)
+std::string XmlSafeText(std::string_view text)
 {
     size_t i = 0;
     while (i < text.size()) {
@@ -90,9 +77,9 @@ std::string XmlSafeText(const std::string& text)
         i += n;
     }
     if (i == text.size())
-        return text;
+        return std::string(text);
 
-    std::string safe = text.substr(0, i);
+    std::string safe(text.substr(0, i));
     while (i < text.size()) {
         const size_t n = XmlCharLength(text, i);
         if (n == 0) {

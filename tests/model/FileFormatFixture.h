@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -68,6 +74,50 @@ protected:
     const Segment& OnlySegment() const
     {
         return *m_timeline.m_tracks.GetTrack(0)->GetSegments().front();
+    }
+
+    // The names in the test's folder, sorted.
+    std::vector<std::string> FileNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Runs `work` in a child process as a user without privileges, so that a
+    // permission check means the same when the tests run as root (CI does):
+    // root writes any file. As root the child becomes nobody, after the
+    // test's folder and files have been given to it. The child's answer, or
+    // none when it could not be run as such a user.
+    std::optional<bool> AsUnprivilegedUser(const std::function<bool()>& work) const
+    {
+        constexpr uid_t kNobody = 65534;
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            if (::lchown(m_dir.c_str(), kNobody, kNobody) != 0)
+                return std::nullopt;
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(m_dir)) {
+                if (::lchown(entry.path().c_str(), kNobody, kNobody) != 0)
+                    return std::nullopt;
+            }
+        }
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        if (child < 0)
+            return std::nullopt;
+        if (child == 0) {
+            if (root
+                && (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0
+                    || ::setresuid(kNobody, kNobody, kNobody) != 0 || ::geteuid() != kNobody))
+                ::_exit(2);
+            ::_exit(work() ? 0 : 1);
+        }
+        int status = 0;
+        if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1)
+            return std::nullopt;
+        return WEXITSTATUS(status) == 0;
     }
 
     std::filesystem::path m_dir;

@@ -285,14 +285,15 @@ TEST_F(FileFormat, SaveIntoReadOnlyFolderFailsWithoutDamage)
 {
     const std::string target = Write("kept.xml", "previous content");
     fs::permissions(m_dir, fs::perms::owner_read | fs::perms::owner_exec);
-    if (::access(m_dir.c_str(), W_OK) == 0) {
-        // Root ignores folder permissions, but no one may create files in /proc.
-        EXPECT_FALSE(m_timeline.SaveFile("/proc/quillmark-annotations.xml"));
-        EXPECT_FALSE(fs::exists("/proc/quillmark-annotations.xml"));
-        return;
-    }
-    EXPECT_FALSE(m_timeline.SaveFile(target));
+    // Root ignores folder permissions: the save runs as a user who has them.
+    const auto saved = AsUnprivilegedUser([&] { return m_timeline.SaveFile(target); });
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_FALSE(*saved);
     EXPECT_EQ(Read(target), "previous content");
+    EXPECT_EQ(FileNames(), (std::vector<std::string>{"kept.xml"}));
+    // No one, root included, may create files in /proc.
+    EXPECT_FALSE(m_timeline.SaveFile("/proc/quillmark-annotations.xml"));
+    EXPECT_FALSE(fs::exists("/proc/quillmark-annotations.xml"));
 }
 
 TEST_F(FileFormat, SaveKeepsPermissionsAndSymbolicLinks)
