@@ -229,7 +229,12 @@ TEST_F(FolderChooser, CancelAndCloseBoxLeaveTheFolderUnchanged)
     Run(m_annotations, [&](CFolderDialog& dialog) { dialog.close(); });
     EXPECT_EQ(m_target, "before");
 
-    Run(m_annotations, [&](CFolderDialog&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+    Run(m_annotations, [&](CFolderDialog& dialog) {
+        // As the user types: once the dialog has the keyboard, to its focus.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : &dialog, Qt::Key_Escape);
+    });
     EXPECT_EQ(m_target, "before");
 }
 
