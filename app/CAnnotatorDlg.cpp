@@ -204,10 +204,9 @@ void CAnnotatorDlg::OnTimer()
     if (m_mouseState == MOUSE_CLOSING)
         return;
     Guard([this] {
-        m_timeline.m_viewSpan = m_timeBar->Model().GetPage();
+        m_timeline.SetView(m_timeBar->Model().GetPosition(), m_timeBar->Model().GetPage(),
+                           m_trackBar->Model().GetPosition());
         m_timeline.m_currentTime = m_movie.GetTime() * 0.1;
-        m_timeline.m_viewStart = m_timeBar->Model().GetPosition();
-        m_timeline.m_trackScroll = m_trackBar->Model().GetPosition();
         // The context is current for the drawing only: the menus and the
         // players later in the tick have their own. A picture that would be
         // the one on screen is neither drawn nor presented again.

@@ -16,7 +16,7 @@ void CAnnotatorDlg::OnMarkEnd()
 
 void CAnnotatorDlg::OnEditTrack()
 {
-    Track* track = m_timeline.m_tracks.GetTrack(m_timeline.m_selectedTrack);
+    const Track* track = m_timeline.Tracks().GetTrack(m_timeline.m_selectedTrack);
     if (track == nullptr)
         return;
     m_editor.SetTrackLabel(track, m_trackDlg.Run(track->GetLabel()));
@@ -45,7 +45,7 @@ void CAnnotatorDlg::OnMoveTrackDown()
 
 void CAnnotatorDlg::OnEditSegment()
 {
-    Segment* segment = m_timeline.m_currentSegment;
+    const Segment* segment = m_timeline.m_currentSegment;
     if (segment == nullptr)
         return;
     const auto confirmed =

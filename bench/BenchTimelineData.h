@@ -17,9 +17,9 @@ constexpr int kRange = static_cast<int>(kSegmentsPerTrack * kPitch);
 
 inline void Fill(CTimeline& timeline)
 {
-    timeline.m_tracks.RemoveAll();
+    TrackList tracks;
     for (int t = 0; t < kTracks; ++t) {
-        Track* track = timeline.m_tracks.AppendTrack();
+        Track* track = tracks.AppendTrack();
         track->SetLabel("Piste " + std::to_string(t));
         for (int s = 0; s < kSegmentsPerTrack; ++s) {
             auto segment = std::make_unique<Segment>();
@@ -29,8 +29,9 @@ inline void Fill(CTimeline& timeline)
             track->AppendSegment(std::move(segment));
         }
     }
+    timeline.ReplaceTracks(std::move(tracks));
     timeline.m_selectedTrack = 3;
-    timeline.m_trackScroll = 0;
+    timeline.SetView(timeline.ViewStart(), timeline.ViewSpan(), 0);
 }
 
 } // namespace BenchTimelineData

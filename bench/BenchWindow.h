@@ -83,7 +83,7 @@ inline void OpenBenchFiles(CAnnotatorDlg& window, bool annotations)
 // The shared annotations, opened once, with track 3 selected.
 inline void OpenBenchData(CAnnotatorDlg& window)
 {
-    if (window.Timeline().m_tracks.GetCount() == BenchTimelineData::kTracks)
+    if (window.Timeline().Tracks().GetCount() == BenchTimelineData::kTracks)
         return;
     OpenBenchFiles(window, true);
     PointerSample press;

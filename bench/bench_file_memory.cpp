@@ -26,9 +26,9 @@ constexpr int kSegmentsPerTrack = 100000;
 
 void Fill(CTimeline& timeline)
 {
-    timeline.m_tracks.RemoveAll();
+    TrackList tracks;
     for (int t = 0; t < kTracks; ++t) {
-        Track* track = timeline.m_tracks.AppendTrack();
+        Track* track = tracks.AppendTrack();
         track->SetLabel("Piste " + std::to_string(t));
         for (int s = 0; s < kSegmentsPerTrack; ++s) {
             auto segment = std::make_unique<Segment>();
@@ -39,6 +39,7 @@ void Fill(CTimeline& timeline)
             track->AppendSegment(std::move(segment));
         }
     }
+    timeline.ReplaceTracks(std::move(tracks));
 }
 
 // Peak resident size in MB of `work` run in a child process, or -1.
@@ -86,8 +87,8 @@ void BM_LoadFilePeakMemory(benchmark::State& state)
         peak = ChildPeakMegabytes([] {
             CTimeline timeline;
             return timeline.LoadFile(FilePath())
-                && timeline.m_tracks.GetCount() == kTracks
-                && timeline.m_tracks.GetTrack(kTracks - 1)->GetSegments().size() == kSegmentsPerTrack;
+                && timeline.Tracks().GetCount() == kTracks
+                && timeline.Tracks().GetTrack(kTracks - 1)->GetSegments().size() == kSegmentsPerTrack;
         });
     }
     state.counters["file_MB"] = FileMegabytes();

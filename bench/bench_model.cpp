@@ -18,9 +18,9 @@ constexpr int kSegmentsPerTrack = 1000;
 
 void Fill(CTimeline& timeline)
 {
-    timeline.m_tracks.RemoveAll();
+    TrackList tracks;
     for (int t = 0; t < kTracks; ++t) {
-        Track* track = timeline.m_tracks.AppendTrack();
+        Track* track = tracks.AppendTrack();
         std::string label = "Piste ";
         label += std::to_string(t);
         label += " — joueur";
@@ -36,6 +36,7 @@ void Fill(CTimeline& timeline)
             track->AppendSegment(std::move(segment));
         }
     }
+    timeline.ReplaceTracks(std::move(tracks));
 }
 
 const std::string& FilePath()
@@ -76,7 +77,7 @@ void BM_LoadFile(benchmark::State& state)
     CTimeline timeline;
     for (auto _ : state)
         benchmark::DoNotOptimize(timeline.LoadFile(path));
-    state.counters["segments"] = timeline.m_tracks.GetCount() * kSegmentsPerTrack;
+    state.counters["segments"] = timeline.Tracks().GetCount() * kSegmentsPerTrack;
 }
 
 // What one refresh tick asks of the data: the text under the time, the
@@ -104,7 +105,7 @@ void BM_WalkAllSegments(benchmark::State& state)
     Fill(timeline);
     for (auto _ : state) {
         double sum = 0;
-        for (const auto& track : timeline.m_tracks)
+        for (const auto& track : timeline.Tracks())
             for (const auto& s : track->GetSegments())
                 sum += s->m_start;
         benchmark::DoNotOptimize(sum);

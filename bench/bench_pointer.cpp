@@ -61,16 +61,16 @@ void BM_PollOutsideTimeline(benchmark::State& state)
 void BM_DecideRightPressWalk100k(benchmark::State& state)
 {
     CTimeline timeline;
-    timeline.m_tracks.RemoveAll();
-    Track* track = timeline.m_tracks.AppendTrack();
+    TrackList tracks;
+    Track* track = tracks.AppendTrack();
     for (int s = 0; s < 100000; ++s) {
         auto segment = std::make_unique<Segment>();
         segment->SetBounds(s * 10.0, s * 10.0 + 8.0);
         track->AppendSegment(std::move(segment));
     }
+    timeline.ReplaceTracks(std::move(tracks));
     timeline.m_viewRect = {0, 0, 750, 244};
-    timeline.m_viewStart = 2000000;
-    timeline.m_viewSpan = 100;
+    timeline.SetView(2000000, 100, timeline.TrackScroll());
     PointerSample sample;
     sample.windowActive = true;
     sample.frame = {100, 100, 850, 344};

@@ -43,7 +43,7 @@ Scene* g_scene = nullptr;
 void Fill(CTimeline& timeline)
 {
     BenchTimelineData::Fill(timeline);
-    timeline.m_currentSegment = timeline.m_tracks.GetTrack(3)->GetSegments()[500].get();
+    timeline.m_currentSegment = timeline.Tracks().GetTrack(3)->GetSegments()[500];
 }
 
 // One tick's share of the timeline: frame, drawing, presentation, and the
@@ -66,10 +66,9 @@ void BM_EmptyFrame(benchmark::State& state)
 
 void Visible(int start, int span, bool culling, bool cache = true)
 {
-    g_scene->timeline.m_viewStart = start;
-    g_scene->timeline.m_viewSpan = span;
+    g_scene->timeline.SetView(start, span, g_scene->timeline.TrackScroll());
     g_scene->timeline.m_currentTime = start + span / 2.0;
-    g_scene->timeline.m_trackScroll = 0;
+    g_scene->timeline.SetView(g_scene->timeline.ViewStart(), g_scene->timeline.ViewSpan(), 0);
     g_scene->renderer->SetCulling(culling);
     g_scene->renderer->SetLayerCache(cache);
 }
@@ -103,7 +102,7 @@ void BM_Scrolling(benchmark::State& state, int start, int span, bool compose)
     Tick(true);
     int frame = 0;
     for (auto _ : state) {
-        g_scene->timeline.m_trackScroll = ++frame % 50;
+        g_scene->timeline.SetView(g_scene->timeline.ViewStart(), g_scene->timeline.ViewSpan(), ++frame % 50);
         Tick(true);
     }
     g_scene->renderer->SetLayerComposition(true);
@@ -118,8 +117,7 @@ void BM_Zooming(benchmark::State& state, bool compose)
     int frame = 0;
     for (auto _ : state) {
         const int step = ++frame % 50;
-        g_scene->timeline.m_viewSpan = kRange - step * (kRange / 100);
-        g_scene->timeline.m_viewStart = step * (kRange / 200);
+        g_scene->timeline.SetView(step * (kRange / 200), kRange - step * (kRange / 100), g_scene->timeline.TrackScroll());
         Tick(true);
     }
     g_scene->renderer->SetLayerComposition(true);
@@ -149,9 +147,9 @@ QImage WholeRangePicture(bool compose)
 {
     Visible(0, kRange, true);
     g_scene->renderer->SetLayerComposition(compose);
-    g_scene->timeline.m_trackScroll = 7;
+    g_scene->timeline.SetView(g_scene->timeline.ViewStart(), g_scene->timeline.ViewSpan(), 7);
     Tick(true);
-    g_scene->timeline.m_trackScroll = 0;
+    g_scene->timeline.SetView(g_scene->timeline.ViewStart(), g_scene->timeline.ViewSpan(), 0);
     Tick(true);
     g_scene->renderer->SetLayerComposition(true);
     return g_scene->view.GrabFrame();

@@ -19,43 +19,44 @@ AnnotationEditor::~AnnotationEditor()
     m_timeline.SetTracksReplacedListener({});
 }
 
-Track* AnnotationEditor::AddTrack()
+const Track* AnnotationEditor::AddTrack()
 {
     auto track = std::make_unique<Track>();
-    Track* added = track.get();
-    m_history.push(new TrackPlacementCommand(m_timeline, m_timeline.m_tracks.GetCount(), std::move(track),
+    const Track* added = track.get();
+    m_history.push(new TrackPlacementCommand(m_timeline, m_key, m_timeline.Tracks().GetCount(), std::move(track),
                                              QStringLiteral("Ajouter une piste")));
     return added;
 }
 
 void AnnotationEditor::DeleteTrack(int position)
 {
-    if (m_timeline.m_tracks.GetTrack(position) != nullptr)
-        m_history.push(new TrackPlacementCommand(m_timeline, position, QStringLiteral("Supprimer la piste")));
+    if (m_timeline.Tracks().GetTrack(position) != nullptr)
+        m_history.push(new TrackPlacementCommand(m_timeline, m_key, position, QStringLiteral("Supprimer la piste")));
     m_timeline.m_currentSegment = nullptr;
 }
 
 void AnnotationEditor::MoveTrackUp(int position)
 {
-    if (position < 1 || m_timeline.m_tracks.GetTrack(position) == nullptr)
+    if (position < 1 || m_timeline.Tracks().GetTrack(position) == nullptr)
         return;
-    m_history.push(new TrackMoveCommand(m_timeline, position - 1, QStringLiteral("Monter la piste")));
+    m_history.push(new TrackMoveCommand(m_timeline, m_key, position - 1, QStringLiteral("Monter la piste")));
 }
 
 void AnnotationEditor::MoveTrackDown(int position)
 {
-    if (m_timeline.m_tracks.GetTrack(position) == nullptr || m_timeline.m_tracks.GetTrack(position + 1) == nullptr)
+    const TrackList& tracks = m_timeline.Tracks();
+    if (tracks.GetTrack(position) == nullptr || tracks.GetTrack(position + 1) == nullptr)
         return;
-    m_history.push(new TrackMoveCommand(m_timeline, position, QStringLiteral("Descendre la piste")));
+    m_history.push(new TrackMoveCommand(m_timeline, m_key, position, QStringLiteral("Descendre la piste")));
 }
 
-bool AnnotationEditor::SetTrackLabel(Track* track, const std::string& label)
+bool AnnotationEditor::SetTrackLabel(const Track* track, const std::string& label)
 {
     if (!HoldsTrack(track))
         return false;
     if (track->GetLabel() == label)
         return true;
-    m_history.push(new TrackLabelCommand(m_timeline, *track, label, QStringLiteral("Modifier la piste")));
+    m_history.push(new TrackLabelCommand(m_timeline, m_key, *track, label, QStringLiteral("Modifier la piste")));
     return true;
 }
 
@@ -65,36 +66,36 @@ void AnnotationEditor::MarkStart()
     m_timeline.m_markStart = m_timeline.m_currentTime;
 }
 
-Segment* AnnotationEditor::CutSegment(int position)
+const Segment* AnnotationEditor::CutSegment(int position)
 {
-    Track* track = m_timeline.m_tracks.GetTrack(position);
+    const Track* track = m_timeline.Tracks().GetTrack(position);
     if (track == nullptr)
         return nullptr;
     auto segment = std::make_unique<Segment>();
     segment->SetBounds(m_timeline.m_markStart, m_timeline.m_currentTime);
-    Segment* cut = segment.get();
-    m_history.push(new SegmentPlacementCommand(m_timeline, *track, track->GetSegments().size(), std::move(segment),
+    const Segment* cut = segment.get();
+    m_history.push(new SegmentPlacementCommand(m_timeline, m_key, *track, track->GetSegments().size(), std::move(segment),
                                                QStringLiteral("Nouveau segment")));
     return cut;
 }
 
 void AnnotationEditor::DeleteSegment(int position, const Segment* segment)
 {
-    Track* track = m_timeline.m_tracks.GetTrack(position);
+    const Track* track = m_timeline.Tracks().GetTrack(position);
     if (track == nullptr)
         return;
-    const SegmentList& segments = track->GetSegments();
+    const ConstSegments segments = track->GetSegments();
     for (std::size_t index = 0; index < segments.size(); ++index) {
-        if (segments[index].get() != segment)
+        if (segments[index] != segment)
             continue;
-        m_history.push(
-            new SegmentPlacementCommand(m_timeline, *track, index, *segment, QStringLiteral("Supprimer le segment")));
+        m_history.push(new SegmentPlacementCommand(m_timeline, m_key, *track, index, *segment,
+                                                   QStringLiteral("Supprimer le segment")));
         break;
     }
     m_timeline.m_currentSegment = nullptr;
 }
 
-bool AnnotationEditor::UpdateSegment(Segment* segment, const SegmentFields& fields)
+bool AnnotationEditor::UpdateSegment(const Segment* segment, const SegmentFields& fields)
 {
     if (!HoldsSegment(segment))
         return false;
@@ -106,7 +107,7 @@ bool AnnotationEditor::UpdateSegment(Segment* segment, const SegmentFields& fiel
                       segment->m_title == fields.title && segment->m_comment == fields.comment;
     if (same)
         return true;
-    m_history.push(new SegmentFieldsCommand(m_timeline, *segment,
+    m_history.push(new SegmentFieldsCommand(m_timeline, m_key, *segment,
                                             {fields.title, fields.comment, updated.m_start, updated.m_end},
                                             QStringLiteral("Modifier le segment")));
     return true;
@@ -116,8 +117,8 @@ bool AnnotationEditor::HoldsTrack(const Track* track) const
 {
     if (track == nullptr)
         return false;
-    for (const auto& held : m_timeline.m_tracks) {
-        if (held.get() == track)
+    for (const Track* held : m_timeline.Tracks()) {
+        if (held == track)
             return true;
     }
     return false;
@@ -127,9 +128,9 @@ bool AnnotationEditor::HoldsSegment(const Segment* segment) const
 {
     if (segment == nullptr)
         return false;
-    for (const auto& track : m_timeline.m_tracks) {
-        for (const auto& held : track->GetSegments()) {
-            if (held.get() == segment)
+    for (const Track* track : m_timeline.Tracks()) {
+        for (const Segment* held : track->GetSegments()) {
+            if (held == segment)
                 return true;
         }
     }

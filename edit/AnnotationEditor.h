@@ -5,6 +5,7 @@
 #include <QUndoStack>
 
 #include "SegmentFields.h"
+#include "Timeline.h"
 
 class CTimeline;
 class Segment;
@@ -34,26 +35,26 @@ public:
     AnnotationEditor& operator=(const AnnotationEditor&) = delete;
 
     // A new track labelled " " at the end.
-    Track* AddTrack();
+    const Track* AddTrack();
     // Removes the track at `position`, if any, and forgets the current
     // segment, which may have been one of its segments.
     void DeleteTrack(int position);
     void MoveTrackUp(int position);
     void MoveTrackDown(int position);
     // False when `track` is no longer one of the timeline's.
-    bool SetTrackLabel(Track* track, const std::string& label);
+    bool SetTrackLabel(const Track* track, const std::string& label);
 
     // The "[" button: the start of the segments that "]" cuts.
     void MarkStart();
     // The "]" button: a segment from the start mark to the current time at
     // the end of the track at `position`; none when there is no such track.
-    Segment* CutSegment(int position);
+    const Segment* CutSegment(int position);
     // Removes `segment` if the track at `position` holds it, and forgets the
     // current segment. Nothing at all when there is no such track.
     void DeleteSegment(int position, const Segment* segment);
     // Bounds ordered as SetBounds orders them. False when `segment` is no
     // longer one of the timeline's.
-    bool UpdateSegment(Segment* segment, const SegmentFields& fields);
+    bool UpdateSegment(const Segment* segment, const SegmentFields& fields);
 
     bool HoldsTrack(const Track* track) const;
     bool HoldsSegment(const Segment* segment) const;
@@ -71,5 +72,7 @@ public:
 
 private:
     CTimeline& m_timeline;
+    // The one key to the annotations; each command holds a copy.
+    const AnnotationKey m_key;
     QUndoStack m_history;
 };

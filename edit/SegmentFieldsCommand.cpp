@@ -2,9 +2,9 @@
 
 #include "Timeline.h"
 
-SegmentFieldsCommand::SegmentFieldsCommand(CTimeline& timeline, Segment& segment, SegmentFields fields,
-                                           const QString& text)
-    : QUndoCommand(text), m_timeline(timeline), m_segment(segment),
+SegmentFieldsCommand::SegmentFieldsCommand(CTimeline& timeline, AnnotationKey key, const Segment& segment,
+                                           SegmentFields fields, const QString& text)
+    : QUndoCommand(text), m_timeline(timeline), m_key(key), m_segment(segment),
       m_old{segment.m_title, segment.m_comment, segment.m_start, segment.m_end}, m_new(std::move(fields))
 {
 }
@@ -12,9 +12,9 @@ SegmentFieldsCommand::SegmentFieldsCommand(CTimeline& timeline, Segment& segment
 void SegmentFieldsCommand::Apply(const SegmentFields& fields)
 {
     // Written directly: SetBounds would widen or reorder what undo restores.
-    m_segment.m_start = fields.start;
-    m_segment.m_end = fields.end;
-    m_segment.SetTitle(fields.title);
-    m_segment.SetComment(fields.comment);
-    m_timeline.NoteChange();
+    Segment& segment = m_timeline.EditSegment(m_key, m_segment);
+    segment.m_start = fields.start;
+    segment.m_end = fields.end;
+    segment.SetTitle(fields.title);
+    segment.SetComment(fields.comment);
 }

@@ -2,17 +2,18 @@
 
 #include "Timeline.h"
 
-SegmentPlacementCommand::SegmentPlacementCommand(CTimeline& timeline, Track& track, std::size_t index,
-                                                 std::unique_ptr<Segment> segment, const QString& text)
-    : QUndoCommand(text), m_timeline(timeline), m_track(track), m_index(index), m_insertsOnRedo(true),
+SegmentPlacementCommand::SegmentPlacementCommand(CTimeline& timeline, AnnotationKey key, const Track& track,
+                                                 std::size_t index, std::unique_ptr<Segment> segment,
+                                                 const QString& text)
+    : QUndoCommand(text), m_timeline(timeline), m_key(key), m_track(track), m_index(index), m_insertsOnRedo(true),
       m_segment(segment.get()), m_detached(std::move(segment))
 {
 }
 
-SegmentPlacementCommand::SegmentPlacementCommand(CTimeline& timeline, Track& track, std::size_t index,
-                                                 const Segment& segment, const QString& text)
-    : QUndoCommand(text), m_timeline(timeline), m_track(track), m_index(index), m_insertsOnRedo(false),
-      m_segment(const_cast<Segment*>(&segment))
+SegmentPlacementCommand::SegmentPlacementCommand(CTimeline& timeline, AnnotationKey key, const Track& track,
+                                                 std::size_t index, const Segment& segment, const QString& text)
+    : QUndoCommand(text), m_timeline(timeline), m_key(key), m_track(track), m_index(index), m_insertsOnRedo(false),
+      m_segment(&segment)
 {
 }
 
@@ -30,16 +31,14 @@ void SegmentPlacementCommand::undo()
 
 void SegmentPlacementCommand::Insert()
 {
-    m_track.InsertSegment(m_index, std::move(m_detached));
-    m_timeline.NoteChange();
+    m_timeline.EditTrack(m_key, m_track).InsertSegment(m_index, std::move(m_detached));
 }
 
 void SegmentPlacementCommand::TakeOut()
 {
-    m_detached = m_track.TakeSegment(m_segment);
+    m_detached = m_timeline.EditTrack(m_key, m_track).TakeSegment(m_segment);
     if (!m_detached)
         return;
     if (m_timeline.m_currentSegment == m_segment)
         m_timeline.m_currentSegment = nullptr;
-    m_timeline.NoteChange();
 }

@@ -5,7 +5,8 @@
 
 #include <QUndoCommand>
 
-class CTimeline;
+#include "Timeline.h"
+
 class Segment;
 class Track;
 
@@ -15,29 +16,30 @@ class Track;
 class SegmentPlacementCommand : public QUndoCommand {
 public:
     // Inserts `segment` at `index` of `track` on redo.
-    SegmentPlacementCommand(CTimeline& timeline, Track& track, std::size_t index, std::unique_ptr<Segment> segment,
-                            const QString& text);
+    SegmentPlacementCommand(CTimeline& timeline, AnnotationKey key, const Track& track, std::size_t index,
+                            std::unique_ptr<Segment> segment, const QString& text);
     // Takes `segment`, which `track` holds at `index`, out on redo.
-    SegmentPlacementCommand(CTimeline& timeline, Track& track, std::size_t index, const Segment& segment,
-                            const QString& text);
+    SegmentPlacementCommand(CTimeline& timeline, AnnotationKey key, const Track& track, std::size_t index,
+                            const Segment& segment, const QString& text);
     ~SegmentPlacementCommand() override;
 
     void redo() override;
     void undo() override;
 
-    Segment* GetSegment() const { return m_segment; }
+    const Segment* GetSegment() const { return m_segment; }
 
 private:
     void Insert();
     void TakeOut();
 
     CTimeline& m_timeline;
+    const AnnotationKey m_key;
     // Outlives this command's turns in the history: a track taken out later
     // is kept by the command that took it, and before this command runs again
     // that command is undone.
-    Track& m_track;
+    const Track& m_track;
     const std::size_t m_index;
     const bool m_insertsOnRedo;
-    Segment* m_segment; // in the list, or the one held below
+    const Segment* m_segment; // in the list, or the one held below
     std::unique_ptr<Segment> m_detached;
 };

@@ -4,15 +4,16 @@
 
 #include <QUndoCommand>
 
-class CTimeline;
-class Track;
+#include "Timeline.h"
+
 
 // Gives a track a new label; undo gives back the old one.
 class TrackLabelCommand : public QUndoCommand {
 public:
     // `track` outlives the command's turns in the history (see
     // SegmentPlacementCommand).
-    TrackLabelCommand(CTimeline& timeline, Track& track, std::string label, const QString& text);
+    TrackLabelCommand(CTimeline& timeline, AnnotationKey key, const Track& track, std::string label,
+                      const QString& text);
 
     void redo() override { Apply(m_newLabel); }
     void undo() override { Apply(m_oldLabel); }
@@ -21,7 +22,8 @@ private:
     void Apply(const std::string& label);
 
     CTimeline& m_timeline;
-    Track& m_track;
+    const AnnotationKey m_key;
+    const Track& m_track;
     const std::string m_oldLabel;
     const std::string m_newLabel;
 };

@@ -2,13 +2,12 @@
 
 #include "Timeline.h"
 
-TrackMoveCommand::TrackMoveCommand(CTimeline& timeline, int upper, const QString& text)
-    : QUndoCommand(text), m_timeline(timeline), m_upper(upper)
+TrackMoveCommand::TrackMoveCommand(CTimeline& timeline, AnnotationKey key, int upper, const QString& text)
+    : QUndoCommand(text), m_timeline(timeline), m_key(key), m_upper(upper)
 {
 }
 
 void TrackMoveCommand::Exchange()
 {
-    m_timeline.m_tracks.MoveTrackDown(m_upper);
-    m_timeline.NoteChange();
+    m_timeline.EditTracks(m_key).MoveTrackDown(m_upper);
 }

@@ -4,7 +4,8 @@
 
 #include <QUndoCommand>
 
-class CTimeline;
+#include "Timeline.h"
+
 class Track;
 
 // Puts a track into the list or takes it out, at one position, and the
@@ -14,9 +15,10 @@ class Track;
 class TrackPlacementCommand : public QUndoCommand {
 public:
     // Inserts `track` at `position` on redo.
-    TrackPlacementCommand(CTimeline& timeline, int position, std::unique_ptr<Track> track, const QString& text);
+    TrackPlacementCommand(CTimeline& timeline, AnnotationKey key, int position, std::unique_ptr<Track> track,
+                          const QString& text);
     // Takes the track at `position` out on redo.
-    TrackPlacementCommand(CTimeline& timeline, int position, const QString& text);
+    TrackPlacementCommand(CTimeline& timeline, AnnotationKey key, int position, const QString& text);
     ~TrackPlacementCommand() override;
 
     void redo() override;
@@ -27,6 +29,7 @@ private:
     void TakeOut();
 
     CTimeline& m_timeline;
+    const AnnotationKey m_key;
     const int m_position;
     const bool m_insertsOnRedo;
     std::unique_ptr<Track> m_detached; // while out of the list

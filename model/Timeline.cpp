@@ -1,5 +1,7 @@
 #include "Timeline.h"
 
+#include <algorithm>
+
 const char* const CTimeline::kSampleComment =
     "Exemple de segment d'annotation. Vous pouvez cr\xC3\xA9" "er d'autres segments d'annotation en utilisant "
     "les boutons ''['' et '']'' pour indiquer le d\xC3\xA9" "but et la fin d'une annotation. Pour faire "
@@ -47,11 +49,51 @@ int CTimeline::GetCompanionVideoNumber() const
     return result;
 }
 
-Segment* CTimeline::UpdateCurrentSegment()
+const Segment* CTimeline::UpdateCurrentSegment()
 {
     const Track* selected = m_tracks.GetTrack(m_selectedTrack);
     m_currentSegment = selected != nullptr ? selected->FindSegmentAt(m_currentTime) : nullptr;
     return m_currentSegment;
+}
+
+TrackList& CTimeline::EditTracks(AnnotationKey)
+{
+    NoteChange();
+    return m_tracks;
+}
+
+Track& CTimeline::EditTrack(AnnotationKey, const Track& track)
+{
+    // The tracks are this object's own, never const objects.
+    NoteChange();
+    return const_cast<Track&>(track);
+}
+
+Segment& CTimeline::EditSegment(AnnotationKey, const Segment& segment)
+{
+    NoteChange();
+    return const_cast<Segment&>(segment);
+}
+
+void CTimeline::ExchangeTracks(TrackList& tracks)
+{
+    m_currentSegment = nullptr;
+    m_tracks.Swap(tracks);
+    TracksReplaced();
+}
+
+void CTimeline::TracksReplaced()
+{
+    NoteChange();
+    if (m_tracksReplaced)
+        m_tracksReplaced();
+}
+
+void CTimeline::SetView(int32_t viewStart, int32_t viewSpan, int32_t trackScroll)
+{
+    m_viewStart = viewStart;
+    m_viewSpan = std::max<int32_t>(1, viewSpan);
+    m_trackScroll = trackScroll;
 }
 
 void CTimeline::Draw()

@@ -13,8 +13,19 @@
 #include "TrackList.h"
 #include "UserPrompt.h"
 
+// What lets code change the annotations in place: the editor alone makes
+// one, and hands copies to its commands.
+class AnnotationKey {
+    friend class AnnotationEditor;
+    AnnotationKey() = default;
+};
+
 // The tracks with the viewing state that the refresh tick, the drawing, the
 // pointer handling and the commands share. Times are timeline times.
+//
+// Everyone reads the annotations; they change through three doors only, and
+// each moves the revision: the editor's (with its key), a load, and
+// ReplaceTracks.
 class CTimeline {
 public:
     // Builds the sample track with its one sample segment.
@@ -31,7 +42,7 @@ public:
     // else the last track's that has one, else 0.
     int GetCompanionVideoNumber() const;
     // m_currentSegment := the selected track's segment under m_currentTime.
-    Segment* UpdateCurrentSegment();
+    const Segment* UpdateCurrentSegment();
 
     // Writes the annotation file atomically; false when it could not be
     // written, or `path` names a file its owner made read-only (unless the
@@ -58,6 +69,25 @@ public:
     // Builds the font once, then draws through the renderer (if any).
     void Draw();
 
+    const TrackList& Tracks() const { return m_tracks; }
+    // The editor's door: the tracks to change, counted as a change.
+    TrackList& EditTracks(AnnotationKey);
+    // The same for one track or segment the editor holds by identity.
+    Track& EditTrack(AnnotationKey, const Track& track);
+    Segment& EditSegment(AnnotationKey, const Segment& segment);
+    // Every track exchanged with `tracks` at once, as a load does (an
+    // import, a test's annotations): the current segment is forgotten and the
+    // listener told. The tracks keep their identity either way.
+    void ExchangeTracks(TrackList& tracks);
+    void ReplaceTracks(TrackList tracks) { ExchangeTracks(tracks); }
+
+    // The view the tick copies from the scroll bars, with the span raised to
+    // at least 1 so that times map to pixels.
+    void SetView(int32_t viewStart, int32_t viewSpan, int32_t trackScroll);
+    int32_t ViewStart() const { return m_viewStart; }
+    int32_t ViewSpan() const { return m_viewSpan; }
+    int32_t TrackScroll() const { return m_trackScroll; }
+
     // The renderer is owned here so that it goes before the tracks it reads.
     void SetRenderer(std::unique_ptr<TimelineRenderer> renderer) { m_renderer = std::move(renderer); }
     TimelineRenderer* GetRenderer() const { return m_renderer.get(); }
@@ -72,26 +102,28 @@ public:
     // that whoever keeps a picture or a saved state can tell it is stale
     // without comparing the annotations themselves.
     uint64_t Revision() const { return m_revision; }
-    void NoteChange() { ++m_revision; }
 
     static const char* const kSampleComment;
     static const char* const kLoadFailedText;
     static const char* const kLoadDamagedText;
 
     int32_t m_fontReady = 0;
-    Segment* m_currentSegment = nullptr; // not owned; a segment of the selected track
+    const Segment* m_currentSegment = nullptr; // not owned; a segment of the selected track
     double m_currentTime = 0.0;
     double m_markStart = 0.0;
     double m_lastTime = 0.0;
-    int32_t m_viewStart = 0;
-    int32_t m_trackScroll = 0;
-    int32_t m_viewSpan = 0;
     int32_t m_selectedTrack = 0;
-    TrackList m_tracks;
     // The timeline area's client rectangle (left 0), set once the view exists.
     PixelRect m_viewRect;
 
 private:
+    void NoteChange() { ++m_revision; }
+    void TracksReplaced();
+
+    int32_t m_viewStart = 0;
+    int32_t m_trackScroll = 0;
+    int32_t m_viewSpan = 0;
+    TrackList m_tracks;
     std::unique_ptr<TimelineRenderer> m_renderer;
     UserPrompt* m_prompt = nullptr;
     std::function<void()> m_tracksReplaced;

@@ -35,13 +35,8 @@ bool CTimeline::LoadFile(const std::string& path)
     }
 
     const bool replaced = reader.FoundCorps();
-    if (replaced) {
-        m_currentSegment = nullptr;
-        m_tracks.Swap(read);
-        NoteChange();
-        if (m_tracksReplaced)
-            m_tracksReplaced();
-    }
+    if (replaced)
+        ExchangeTracks(read);
 
     if (m_prompt == nullptr || !parsed.damaged)
         return replaced;

@@ -44,7 +44,7 @@ std::unique_ptr<Segment> Track::TakeSegment(const Segment* segment, std::size_t*
     return taken;
 }
 
-Segment* Track::FindSegmentAt(double t) const
+const Segment* Track::FindSegmentAt(double t) const
 {
     if (!(t > 0))
         return nullptr;

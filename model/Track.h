@@ -7,6 +7,7 @@
 
 #include <libxml/tree.h>
 
+#include "OwnedView.h"
 #include "Segment.h"
 
 class XmlAttributes;
@@ -14,6 +15,9 @@ class XmlStreamWriter;
 
 // Segments in the order they were added; never sorted, searched front to back.
 using SegmentList = std::vector<std::unique_ptr<Segment>>;
+// The segments as a reader sees them: a const track's are const.
+using ConstSegments = OwnedView<const Segment, Segment>;
+using Segments = OwnedView<Segment, Segment>;
 
 // One row of the timeline.
 class Track {
@@ -38,9 +42,10 @@ public:
     std::unique_ptr<Segment> TakeSegment(const Segment* segment, std::size_t* index = nullptr);
     // First segment, in insertion order, whose inclusive bounds hold t; none
     // for t <= 0.
-    Segment* FindSegmentAt(double t) const;
+    const Segment* FindSegmentAt(double t) const;
 
-    const SegmentList& GetSegments() const { return m_segments; }
+    ConstSegments GetSegments() const { return ConstSegments(m_segments); }
+    Segments GetSegments() { return Segments(m_segments); }
 
     // Writes the <piste> element with its segments.
     void WriteXml(XmlStreamWriter& out) const;

@@ -12,7 +12,12 @@ Track* TrackList::AppendTrack()
     return m_tracks.back().get();
 }
 
-Track* TrackList::GetTrack(int position) const
+const Track* TrackList::GetTrack(int position) const
+{
+    return IsPosition(position) ? m_tracks[static_cast<size_t>(position)].get() : nullptr;
+}
+
+Track* TrackList::GetTrack(int position)
 {
     return IsPosition(position) ? m_tracks[static_cast<size_t>(position)].get() : nullptr;
 }

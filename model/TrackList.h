@@ -20,10 +20,13 @@ public:
 
     TrackList(const TrackList&) = delete;
     TrackList& operator=(const TrackList&) = delete;
+    TrackList(TrackList&&) = default;
+    TrackList& operator=(TrackList&&) = default;
 
     Track* AppendTrack();
     int GetCount() const { return static_cast<int>(m_tracks.size()); }
-    Track* GetTrack(int position) const;
+    const Track* GetTrack(int position) const;
+    Track* GetTrack(int position);
     void RemoveTrack(int position);
     void MoveTrackUp(int position);
     void MoveTrackDown(int position);
@@ -37,8 +40,11 @@ public:
     // Exchanges the tracks of the two lists.
     void Swap(TrackList& other) { m_tracks.swap(other.m_tracks); }
 
-    Storage::const_iterator begin() const { return m_tracks.begin(); }
-    Storage::const_iterator end() const { return m_tracks.end(); }
+    // A const list hands out const tracks only.
+    OwnedView<const Track, Track>::Iterator begin() const { return OwnedView<const Track, Track>(m_tracks).begin(); }
+    OwnedView<const Track, Track>::Iterator end() const { return OwnedView<const Track, Track>(m_tracks).end(); }
+    OwnedView<Track, Track>::Iterator begin() { return OwnedView<Track, Track>(m_tracks).begin(); }
+    OwnedView<Track, Track>::Iterator end() { return OwnedView<Track, Track>(m_tracks).end(); }
 
     // Writes the <corps> element with its tracks.
     void WriteXml(XmlStreamWriter& out) const;

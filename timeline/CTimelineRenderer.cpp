@@ -32,12 +32,6 @@ const PixelRect& CTimelineRenderer::ViewRect() const
     return m_pTimeline->m_viewRect;
 }
 
-void CTimelineRenderer::RaiseSpan()
-{
-    if (m_pTimeline->m_viewSpan < 1)
-        m_pTimeline->m_viewSpan = 1;
-}
-
 void CTimelineRenderer::InitFont()
 {
     m_font.InitFont();
@@ -50,15 +44,15 @@ double CTimelineRenderer::TimeToX(float t)
     return TimeToX(*m_pTimeline, t);
 }
 
-double CTimelineRenderer::TimeToX(CTimeline& timeline, float t)
+double CTimelineRenderer::TimeToX(const CTimeline& timeline, float t)
 {
-    if (timeline.m_viewSpan < 1)
-        timeline.m_viewSpan = 1;
+    // The view holds a span of at least 1 once it is set; before, as if it did.
+    const int32_t span = std::max<int32_t>(1, timeline.ViewSpan());
     const double width = timeline.m_viewRect.Width();
-    return (width - kLabelWidth) * (double(t) - timeline.m_viewStart) / timeline.m_viewSpan + kLabelWidth;
+    return (width - kLabelWidth) * (double(t) - timeline.ViewStart()) / span + kLabelWidth;
 }
 
-float CTimelineRenderer::TimeLineX(CTimeline& timeline)
+float CTimelineRenderer::TimeLineX(const CTimeline& timeline)
 {
     return PixelForGL(TimeToX(timeline, TimeForGL(timeline.m_currentTime)));
 }
@@ -67,13 +61,10 @@ void CTimelineRenderer::Draw()
 {
     if (m_pTimeline == nullptr)
         return;
-    // Even a frame that cannot be drawn leaves the span usable for the
-    // pointer handling that follows it in the tick.
-    RaiseSpan();
     if (!CanDraw())
         return;
     MatchFontToViewport();
-    glTranslatef(0.0f, static_cast<float>(m_pTimeline->m_trackScroll), 0.0f);
+    glTranslatef(0.0f, static_cast<float>(m_pTimeline->TrackScroll()), 0.0f);
     if (!CompositeBarsAndTitles())
         DrawBarsAndTitles();
     DrawHighlight();
@@ -134,7 +125,7 @@ void CTimelineRenderer::DrawBarsAndTitles()
     const FrameCulling culling = m_culling ? FrameCulling::FromCurrentTransform() : FrameCulling();
     glPushMatrix();
     double rowTop = 0.0;
-    for (const auto& track : m_pTimeline->m_tracks) {
+    for (const auto& track : m_pTimeline->Tracks()) {
         if (culling.BandCanReach(rowTop, rowTop - kRowHeight))
             DrawRow(*track, rowTop, culling);
         glTranslatef(0.0f, -float(kRowHeight), 0.0f);
@@ -173,7 +164,7 @@ void CTimelineRenderer::DrawLabels()
     glRectf(0.0f, static_cast<float>(kDepthFactor * (ViewRect().top - ViewRect().bottom)), float(kLabelWidth), 0.0f);
     int index = 0;
     double rowTop = 0.0;
-    for (const auto& track : m_pTimeline->m_tracks) {
+    for (const auto& track : m_pTimeline->Tracks()) {
         // The separator lies on the row's bottom edge, inside the judged band.
         const bool reaches = culling.BandCanReach(rowTop, rowTop - kRowHeight);
         if (reaches) {

@@ -40,9 +40,9 @@ public:
     // x pixel of timeline time t; raises the timeline's span to at least 1
     // first, so that whoever reads it later in the tick never divides by 0.
     double TimeToX(float t);
-    static double TimeToX(CTimeline& timeline, float t);
+    static double TimeToX(const CTimeline& timeline, float t);
     // The x at which the current time's line is drawn, as OpenGL gets it.
-    static float TimeLineX(CTimeline& timeline);
+    static float TimeLineX(const CTimeline& timeline);
 
     // Skipping what cannot reach the area leaves the picture unchanged; off
     // is the reference the tests compare against.
@@ -70,7 +70,6 @@ private:
     bool CanDraw() const;
     // The timeline's area, which the pointer mapping reads too.
     const PixelRect& ViewRect() const;
-    void RaiseSpan();
     // Glyphs as many device pixels large as the viewport has per pixel.
     void MatchFontToViewport();
     void DrawTimeLine();

@@ -16,8 +16,8 @@ bool CTimelineRenderer::CompositeBarsAndTitles()
     if (!m_layerCache)
         return false;
     LayerCache::Key key = LayerCache::Key::FromCurrentState();
-    key.viewStart = m_pTimeline->m_viewStart;
-    key.viewSpan = m_pTimeline->m_viewSpan;
+    key.viewStart = m_pTimeline->ViewStart();
+    key.viewSpan = m_pTimeline->ViewSpan();
     key.areaWidth = ViewRect().Width();
     key.revision = m_pTimeline->Revision();
     key.culling = m_culling;
@@ -43,7 +43,7 @@ void CTimelineRenderer::ForEachReachableSegment(const FrameCulling& culling, Vis
     glPushMatrix();
     double rowTop = 0.0;
     uint32_t number = 0;
-    for (const auto& track : m_pTimeline->m_tracks) {
+    for (const auto& track : m_pTimeline->Tracks()) {
         if (culling.BandCanReach(rowTop, rowTop - kRowHeight)) {
             for (const auto& segment : track->GetSegments())
                 visit(*segment, rowTop, number++);
@@ -111,7 +111,7 @@ bool CTimelineRenderer::CanCompose()
     if (renderMode != GL_RENDER)
         return false;
     uint32_t segments = 0;
-    for (const auto& track : m_pTimeline->m_tracks) {
+    for (const auto& track : m_pTimeline->Tracks()) {
         if (track->GetSegments().size() > LayerComposition::kSegmentLimit - segments)
             return false;
         segments += static_cast<uint32_t>(track->GetSegments().size());

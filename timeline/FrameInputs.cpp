@@ -8,9 +8,9 @@ FrameInputs FrameInputs::Read(CTimeline& timeline, uint64_t surfaceGeneration)
     FrameInputs inputs;
     inputs.timeX = CTimelineRenderer::TimeLineX(timeline);
     inputs.viewRect = timeline.m_viewRect;
-    inputs.viewStart = timeline.m_viewStart;
-    inputs.viewSpan = timeline.m_viewSpan;
-    inputs.trackScroll = timeline.m_trackScroll;
+    inputs.viewStart = timeline.ViewStart();
+    inputs.viewSpan = timeline.ViewSpan();
+    inputs.trackScroll = timeline.TrackScroll();
     inputs.selectedTrack = timeline.m_selectedTrack;
     inputs.currentSegment = timeline.m_currentSegment;
     inputs.revision = timeline.Revision();

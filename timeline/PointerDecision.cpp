@@ -69,8 +69,8 @@ PointerDecision DecidePointer(const PointerSample& sample, int state, const CTim
     }
     decision.takeTime = true;
     time = timeUnder.value_or(time);
-    const Track* track = timeline.m_tracks.GetTrack(selected);
-    Segment* segment = track != nullptr ? track->FindSegmentAt(time) : nullptr;
+    const Track* track = timeline.Tracks().GetTrack(selected);
+    const Segment* segment = track != nullptr ? track->FindSegmentAt(time) : nullptr;
     if (segment == nullptr)
         return decision;
     decision.segment = segment;

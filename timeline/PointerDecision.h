@@ -49,7 +49,7 @@ struct PointerDecision {
     std::optional<int32_t> seek;
     PointerMenu menu = PointerMenu::None;
     // The segment the segment menu is for; not owned.
-    Segment* segment = nullptr;
+    const Segment* segment = nullptr;
     int state = MOUSE_IDLE;
 };
 

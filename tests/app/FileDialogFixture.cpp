@@ -57,9 +57,9 @@ void FileDialogFixture::SetUp()
 void FileDialogFixture::Edit()
 {
     AnnotationEditor& editor = m_window->Editor();
-    Track* track = editor.AddTrack();
+    const Track* track = editor.AddTrack();
     editor.SetTrackLabel(track, "Séquence « B »");
-    SelectTrack(Timeline().m_tracks.GetCount() - 1);
+    SelectTrack(Timeline().Tracks().GetCount() - 1);
     editor.UpdateSegment(editor.CutSegment(Timeline().m_selectedTrack), {"Passe décisive", " ", 10.0, 20.0});
 }
 

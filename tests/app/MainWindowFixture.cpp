@@ -72,7 +72,7 @@ void MainWindowFixture::Click(int x, int y)
 
 void MainWindowFixture::SelectTrack(int row)
 {
-    Click(10, row * TimelineGeometry::kRowHeight + 12 - Timeline().m_trackScroll);
+    Click(10, row * TimelineGeometry::kRowHeight + 12 - Timeline().TrackScroll());
     ASSERT_EQ(Timeline().m_selectedTrack, row);
 }
 
@@ -87,7 +87,7 @@ void MainWindowFixture::ChooseSegment(int row, const Segment* segment)
         if (time > 0.0 && time >= segment->m_start && time <= segment->m_end)
             break;
     }
-    const int y = row * TimelineGeometry::kRowHeight + 12 - Timeline().m_trackScroll;
+    const int y = row * TimelineGeometry::kRowHeight + 12 - Timeline().TrackScroll();
     m_window->HandlePointer(Sample(x, y, false, true));
     m_window->HandlePointer(Sample(x, y, false, false));
     ASSERT_EQ(Timeline().m_currentSegment, segment) << "no pixel of the view shows the segment";

@@ -147,7 +147,7 @@ protected:
                                          "<segment debut=\"20000\" fin=\"38000\"><contenu video=\"0\"/></segment>"
                                          "<segment debut=\"40000\" fin=\"56000\"><contenu video=\"2\"/></segment>"
                                          "</piste></corps>\n");
-        ASSERT_EQ(Timeline().m_tracks.GetCount(), 1);
+        ASSERT_EQ(Timeline().Tracks().GetCount(), 1);
         ASSERT_EQ(Timeline().m_selectedTrack, 0);
     }
     // As the command line's --folder sets it.

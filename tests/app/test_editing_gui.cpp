@@ -33,19 +33,19 @@ class Editing : public MainWindowFixture {
 protected:
     Editing() : MainWindowFixture({.tracksABC = true}) {}
 
-    const Track* TrackAt(int position) { return Timeline().m_tracks.GetTrack(position); }
+    const Track* TrackAt(int position) { return Timeline().Tracks().GetTrack(position); }
     // Cut with "]", then given its bounds and title in the segment dialog.
-    Segment* AddSegment(int position, double start, double end, const std::string& title = " ")
+    const Segment* AddSegment(int position, double start, double end, const std::string& title = " ")
     {
         AnnotationEditor& editor = m_window->Editor();
-        Segment* added = editor.CutSegment(position);
+        const Segment* added = editor.CutSegment(position);
         editor.UpdateSegment(added, {title, " ", start, end});
         return added;
     }
     std::vector<std::string> Labels()
     {
         std::vector<std::string> labels;
-        for (const auto& track : Timeline().m_tracks)
+        for (const auto& track : Timeline().Tracks())
             labels.push_back(track->GetLabel());
         return labels;
     }
@@ -84,7 +84,7 @@ TEST_F(Editing, MenuCommandsAddMoveAndDeleteTracks)
     EXPECT_EQ(Labels(), (std::vector<std::string>{"A", "C", " ", "B"}));
     EXPECT_EQ(Timeline().m_selectedTrack, 2);
 
-    Segment* segment = AddSegment(2, 1.0, 5.0);
+    const Segment* segment = AddSegment(2, 1.0, 5.0);
     EXPECT_EQ(TrackAt(2)->GetLabel(), " ");
     ChooseSegment(2, segment);
     m_window->OnCommand(kDeleteSegmentCommand); // segment "Supprimer", no question
@@ -198,7 +198,7 @@ protected:
                             std::to_string(video) +
                             "\"/></segment></piste><piste libelle=\"B\"/><piste libelle=\"C\"/></corps>\n");
         ASSERT_EQ(Labels(), (std::vector<std::string>{"A", "B", "C"}));
-        m_segment = TrackAt(0)->GetSegments()[0].get();
+        m_segment = TrackAt(0)->GetSegments()[0];
         ChooseSegment(0, m_segment);
     }
 
@@ -211,7 +211,7 @@ protected:
         EXPECT_EQ(m_segment->m_videoNumber, 3);
     }
 
-    Segment* m_segment = nullptr;
+    const Segment* m_segment = nullptr;
 };
 
 TEST_F(SegmentEditing, ConfirmedBoundsAreOrderedAndAnEmptyOneWidened)
@@ -293,7 +293,7 @@ TEST_F(SegmentEditing, FarBoundsAreKeptAndDrawnToTheEdge)
     m_window->OnEditSegment();
     EXPECT_EQ(m_segment->m_start, 50.0);
     EXPECT_EQ(m_segment->m_end, 1e300);
-    Segment* other = AddSegment(1, -1e300, 1e-300);
+    const Segment* other = AddSegment(1, -1e300, 1e-300);
     AddSegment(2, -1e300, 1e300);
     EXPECT_EQ(other->m_start, -1e300);
 
@@ -320,7 +320,7 @@ TEST_F(SegmentEditing, EditGoesToItsSegmentWhileTheVideoMovesOn)
     // No companion video: its absence would be reported over the dialog.
     LoadSegment(0);
     LoadVideo();
-    Segment* next = AddSegment(0, 60.0, 400.0, "Suivant");
+    const Segment* next = AddSegment(0, 60.0, 400.0, "Suivant");
     ASSERT_TRUE(QTest::qWaitFor([&] { return Timeline().m_currentSegment == nullptr; }, kWaitMs));
     m_window->Movie().SetTime(250);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Timeline().m_currentSegment == m_segment; }, kWaitMs));
@@ -361,7 +361,7 @@ TEST_F(Editing, MarkButtonsCutASegmentOutOfThePlayingVideo)
     const double end = m_window->Movie().GetTime() * 0.1;
     QTest::mouseClick(Button(kEndButtonId), Qt::LeftButton);
 
-    const SegmentList& segments = TrackAt(1)->GetSegments();
+    const auto segments = TrackAt(1)->GetSegments();
     ASSERT_EQ(segments.size(), 1u);
     EXPECT_EQ(segments[0]->m_start, start);
     EXPECT_EQ(segments[0]->m_end, end);
@@ -386,7 +386,7 @@ TEST_F(Editing, MarkButtonsCutASegmentOutOfThePlayingVideo)
     // The segment dialog over the running video, for the picture too.
     m_window->Movie().SetTime(1500);
     Play();
-    ChooseSegment(1, segments[0].get());
+    ChooseSegment(1, segments[0]);
     ModalScript script;
     script.On<CSegmentDlg>([this](CSegmentDlg& dialog) {
         // The video runs on under the dialog.

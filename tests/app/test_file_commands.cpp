@@ -80,10 +80,10 @@ protected:
     // A change as the editing commands make it.
     void Edit()
     {
-        Track* track = m_editor.AddTrack();
+        const Track* track = m_editor.AddTrack();
         m_editor.SetTrackLabel(track, "Élève — gestes");
-        m_timeline.m_selectedTrack = m_timeline.m_tracks.GetCount() - 1;
-        Segment* segment = m_editor.CutSegment(m_timeline.m_selectedTrack);
+        m_timeline.m_selectedTrack = m_timeline.Tracks().GetCount() - 1;
+        const Segment* segment = m_editor.CutSegment(m_timeline.m_selectedTrack);
         m_editor.UpdateSegment(segment, {"Début « A »", "commentaire & <balise>", 12.3, 45.6});
     }
 
@@ -118,7 +118,7 @@ TEST_F(FileCommandsTest, OpeningOverAChangeAsksFirstAndCancelKeepsEverything)
     EXPECT_EQ(m_prompt.texts[0],
               "Les annotations ont été modifiées et ne sont pas enregistrées. Continuer quand même ?");
     EXPECT_TRUE(m_chooser.asked.empty()) << "the dialog comes only after an OK";
-    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 2);
+    EXPECT_EQ(m_timeline.Tracks().GetCount(), 2);
     EXPECT_TRUE(m_commands->HasUnsavedChanges());
 
     // OK goes on to the dialog, and the loaded file is the new saved state.
@@ -166,7 +166,7 @@ TEST_F(FileCommandsTest, AFailedLoadIsToldOnceAndKeepsTheUnsavedState)
     m_commands->OpenAnnotationFile();
     ASSERT_EQ(m_prompt.texts.size(), 2u);
     EXPECT_EQ(m_prompt.texts[1], "le fichier n'a pas été ouvert");
-    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 2);
+    EXPECT_EQ(m_timeline.Tracks().GetCount(), 2);
     EXPECT_TRUE(m_commands->HasUnsavedChanges());
 
     // A file of another kind changes nothing either.
@@ -247,7 +247,7 @@ TEST_F(FileCommandsTest, SaveGoesToTheCurrentFileOnceThereIsOne)
     EXPECT_FALSE(m_commands->HasUnsavedChanges());
     CTimeline reread;
     ASSERT_TRUE(reread.LoadFile(Path("first.xml")));
-    EXPECT_EQ(reread.m_tracks.GetCount(), 1);
+    EXPECT_EQ(reread.Tracks().GetCount(), 1);
 
     // A failed save keeps the file it was meant for, and the unsaved work.
     Edit();

@@ -169,7 +169,7 @@ TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
     const std::string saved = Read(Path("exemple.xml"));
     EXPECT_NE(saved.find("Séquence « B »"), std::string::npos);
 
-    while (Timeline().m_tracks.GetCount() > 0)
+    while (Timeline().Tracks().GetCount() > 0)
         m_window->Editor().DeleteTrack(0);
     {
         QString caption, text;
@@ -182,7 +182,7 @@ TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
     EXPECT_EQ(open.title, QString("Ouverture"));
     EXPECT_EQ(open.mode, QFileDialog::AcceptOpen);
     EXPECT_EQ(open.fileMode, QFileDialog::ExistingFile);
-    EXPECT_EQ(Timeline().m_tracks.GetCount(), 2);
+    EXPECT_EQ(Timeline().Tracks().GetCount(), 2);
     EXPECT_FALSE(m_window->HasUnsavedChanges());
 
     {
@@ -231,6 +231,6 @@ TEST_F(FileDialogs, AFileThatCannotBeReadIsToldOnce)
     EXPECT_TRUE(ErrorBoxes().isEmpty());
     EXPECT_EQ(caption, QString("Confirmation"));
     EXPECT_EQ(text, QString("le fichier n'a pas été ouvert"));
-    EXPECT_EQ(Timeline().m_tracks.GetCount(), 1);
+    EXPECT_EQ(Timeline().Tracks().GetCount(), 1);
     EXPECT_FALSE(m_window->HasUnsavedChanges());
 }

@@ -162,9 +162,9 @@ TEST_F(MainWindow, TickCopiesBarsAndPlayerTimeIntoTheTimeline)
     m_window->OnVScroll(SB_THUMBTRACK, 12, Bar(kTrackBarId));
     ASSERT_EQ(m_window->TimeBar().GetPage(), 36);
     m_window->OnTimer();
-    EXPECT_EQ(Timeline().m_viewSpan, 36);
-    EXPECT_EQ(Timeline().m_viewStart, 5);
-    EXPECT_EQ(Timeline().m_trackScroll, 12);
+    EXPECT_EQ(Timeline().ViewSpan(), 36);
+    EXPECT_EQ(Timeline().ViewStart(), 5);
+    EXPECT_EQ(Timeline().TrackScroll(), 12);
     EXPECT_EQ(Timeline().m_currentTime, 0.0); // no video yet
     EXPECT_EQ(Timeline().m_fontReady, 1);
 
@@ -189,10 +189,10 @@ TEST_F(MainWindow, TimeBarArrowMovesOneStepAndTheNextTickShowsIt)
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, AddArrowOf(*bar));
     EXPECT_EQ(m_window->TimeBar().GetPosition(), 310);
     EXPECT_EQ(bar->value(), 310);
-    EXPECT_NE(Timeline().m_viewStart, 310);
+    EXPECT_NE(Timeline().ViewStart(), 310);
     m_window->OnTimer();
-    EXPECT_EQ(Timeline().m_viewStart, 310);
-    EXPECT_EQ(Timeline().m_viewSpan, 190);
+    EXPECT_EQ(Timeline().ViewStart(), 310);
+    EXPECT_EQ(Timeline().ViewSpan(), 190);
 }
 
 TEST_F(MainWindow, SegmentTextFollowsTheTimeAndIsLeftAloneWhileItStands)
@@ -229,11 +229,11 @@ TEST_F(MainWindow, AfterCloseNoTickRunsAndBothPlayersAreEmpty)
     EXPECT_EQ(m_window->Player().GetMovie(), nullptr);
     EXPECT_EQ(m_window->CompanionPlayer().GetMovie(), nullptr);
 
-    const int32_t span = Timeline().m_viewSpan;
+    const int32_t span = Timeline().ViewSpan();
     m_window->OnHScroll(SB_THUMBTRACK, 90, Bar(kZoomBarId));
     ASSERT_NE(m_window->TimeBar().GetPage(), span);
     m_window->OnTimer();
-    EXPECT_EQ(Timeline().m_viewSpan, span);
+    EXPECT_EQ(Timeline().ViewSpan(), span);
 }
 
 TEST_F(MainWindow, EnterAndEscapeDoNotEndTheWindow)
@@ -298,5 +298,5 @@ TEST_F(MainWindow, LoadFailureIsAskedInAConfirmationBox)
     EXPECT_TRUE(script.AllRan());
     EXPECT_EQ(caption, QString("Confirmation"));
     EXPECT_EQ(text, QString("le fichier n'a pas été ouvert"));
-    EXPECT_EQ(Timeline().m_tracks.GetCount(), 1);
+    EXPECT_EQ(Timeline().Tracks().GetCount(), 1);
 }

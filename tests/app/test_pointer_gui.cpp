@@ -117,7 +117,7 @@ protected:
         }
     }
 
-    Segment* m_segment = nullptr; // owned by the window's timeline
+    const Segment* m_segment = nullptr; // owned by the window's timeline
     std::vector<int> m_commands;
     QTimer m_dialogCloser;
 };

@@ -41,7 +41,7 @@ protected:
         MainWindowFixture::SetUp();
     }
 
-    const SegmentList& Segments(int track) { return Timeline().m_tracks.GetTrack(track)->GetSegments(); }
+    const auto Segments(int track) { return Timeline().Tracks().GetTrack(track)->GetSegments(); }
     std::string Path(const char* name) const { return (m_dir / name).string(); }
     // As the user types: to whatever has the keyboard focus.
     // The tick recomputes the current segment (none at time 0 without a
@@ -108,7 +108,7 @@ TEST_F(Shortcuts, EditingKeysReachTheirCommandsOnceAndTheCaptionFollows)
     {
         ModalScript script;
         script.On<CSegmentDlg>([](CSegmentDlg& dialog) { dialog.reject(); });
-        PressOnSegment(Qt::Key_F2, Segments(0)[0].get());
+        PressOnSegment(Qt::Key_F2, Segments(0)[0]);
         EXPECT_TRUE(script.AllRan());
         EXPECT_EQ(script.Seen().size(), 1u);
     }
@@ -131,7 +131,7 @@ TEST_F(Shortcuts, EditingKeysReachTheirCommandsOnceAndTheCaptionFollows)
     EXPECT_EQ(m_window->windowTitle(), QString("séance.xml — Quillmark"));
 
     // Delete removes the current segment; undo past the save brings the star.
-    PressOnSegment(Qt::Key_Delete, Segments(0)[0].get());
+    PressOnSegment(Qt::Key_Delete, Segments(0)[0]);
     EXPECT_TRUE(Segments(0).empty());
     EXPECT_EQ(Timeline().m_currentSegment, nullptr);
     EXPECT_EQ(m_window->windowTitle(), QString("*séance.xml — Quillmark"));
@@ -195,7 +195,7 @@ TEST_F(Shortcuts, NoneFiresWhileADialogIsOpen)
     EXPECT_TRUE(onlyTheDialog) << "no dialog of a file key opened over it";
     EXPECT_EQ(Segments(0).size(), 1u);
     // The dialog opens on its button, so nothing was typed into the label.
-    EXPECT_EQ(Timeline().m_tracks.GetTrack(0)->GetLabel(), "A");
+    EXPECT_EQ(Timeline().Tracks().GetTrack(0)->GetLabel(), "A");
     EXPECT_EQ(m_window->Editor().History().index(), index) << "no undo, no new segment";
     EXPECT_EQ(m_window->windowTitle(), QString("*Quillmark")) << "no save";
 }

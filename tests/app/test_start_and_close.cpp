@@ -45,7 +45,7 @@ TEST_F(FileDialogs, ClosingAsksOnlyWhenWorkWouldBeLost)
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_EQ(m_window->MouseState(), CAnnotatorDlg::MOUSE_IDLE);
     EXPECT_TRUE(m_window->IsTimerRunning());
-    EXPECT_EQ(Timeline().m_tracks.GetCount(), 2);
+    EXPECT_EQ(Timeline().Tracks().GetCount(), 2);
 
     {
         ModalDriver driver({TypeFileName(Path("fin.xml"))});
@@ -89,7 +89,7 @@ TEST_F(FileDialogs, StartFilesOpenAsFromTheDialogs)
     options.folder = m_dir.string();
     m_window->OnHScroll(SB_THUMBTRACK, 2, Bar(kZoomBarId));
     m_window->OpenStartFiles(options);
-    EXPECT_EQ(Timeline().m_tracks.GetCount(), 2);
+    EXPECT_EQ(Timeline().Tracks().GetCount(), 2);
     EXPECT_FALSE(m_window->HasUnsavedChanges()) << "the loaded file is the saved state";
     EXPECT_EQ(m_window->AnnotationFolder(), m_dir.string());
     EXPECT_EQ(m_window->TimeBar().GetMax(), 250);
@@ -138,7 +138,7 @@ TEST_F(FileDialogs, TheApplicationOpensTheCommandLineFilesOnceTheWindowIsUp)
                 continue;
             if (window->TimeBar().GetMax() == 100 && !waited.hasExpired(10000))
                 return; // not opened yet
-            tracks = window->Timeline().m_tracks.GetCount();
+            tracks = window->Timeline().Tracks().GetCount();
             timeMax = window->TimeBar().GetMax();
             folder = window->AnnotationFolder();
             poll.stop();

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "AnnotationEditor.h"
+#include "TestTracks.h"
 #include "Timeline.h"
 
 namespace {
@@ -11,25 +16,31 @@ namespace {
 // Three tracks A, B, C with no segments, track 0 selected.
 class Editor : public testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { SetTracks({}); }
+
+    // Tracks A, B and C, A holding `onA`, as a file gives them.
+    void SetTracks(std::vector<std::unique_ptr<Segment>> onA)
     {
-        m_timeline.m_tracks.RemoveAll();
+        TrackList tracks;
         for (const char* label : {"A", "B", "C"})
-            m_timeline.m_tracks.AppendTrack()->SetLabel(label);
+            tracks.AppendTrack()->SetLabel(label);
+        for (auto& segment : onA)
+            tracks.GetTrack(0)->AppendSegment(std::move(segment));
+        m_timeline.ReplaceTracks(std::move(tracks));
         m_timeline.m_selectedTrack = 0;
     }
 
     std::vector<std::string> Labels() const
     {
         std::vector<std::string> labels;
-        for (const auto& track : m_timeline.m_tracks)
+        for (const auto& track : m_timeline.Tracks())
             labels.push_back(track->GetLabel());
         return labels;
     }
-    const SegmentList& Segments(int position) const { return m_timeline.m_tracks.GetTrack(position)->GetSegments(); }
+    const auto Segments(int position) const { return m_timeline.Tracks().GetTrack(position)->GetSegments(); }
 
     // "[" at `from`, then "]" at `to`, on the selected track.
-    Segment* Cut(double from, double to)
+    const Segment* Cut(double from, double to)
     {
         m_timeline.m_currentTime = from;
         m_editor.MarkStart();
@@ -54,12 +65,12 @@ TEST_F(Editor, MarksCutSegmentsFromTheMarkOnTheSelectedTrack)
 
     // Two "]" after one "[": two segments with the same start, in order.
     m_timeline.m_currentTime = 20.0;
-    Segment* first = m_editor.CutSegment(1);
+    const Segment* first = m_editor.CutSegment(1);
     m_timeline.m_currentTime = 31.0;
-    Segment* second = m_editor.CutSegment(1);
+    const Segment* second = m_editor.CutSegment(1);
     ASSERT_EQ(Segments(1).size(), 2u);
-    EXPECT_EQ(Segments(1)[0].get(), first);
-    EXPECT_EQ(Segments(1)[1].get(), second);
+    EXPECT_EQ(Segments(1)[0], first);
+    EXPECT_EQ(Segments(1)[1], second);
     EXPECT_EQ(first->m_start, 12.5);
     EXPECT_EQ(first->m_end, 20.0);
     EXPECT_EQ(second->m_start, 12.5);
@@ -74,12 +85,12 @@ TEST_F(Editor, MarksCutSegmentsFromTheMarkOnTheSelectedTrack)
 
     // The video moved back before the mark: from the current time to the mark.
     m_timeline.m_currentTime = 4.0;
-    Segment* back = m_editor.CutSegment(1);
+    const Segment* back = m_editor.CutSegment(1);
     EXPECT_EQ(back->m_start, 4.0);
     EXPECT_EQ(back->m_end, 12.5);
 
     // "]" right after "[": one time unit from the mark.
-    Segment* empty = Cut(7.0, 7.0);
+    const Segment* empty = Cut(7.0, 7.0);
     EXPECT_EQ(empty->m_start, 7.0);
     EXPECT_EQ(empty->m_end, 8.0);
 }
@@ -87,7 +98,7 @@ TEST_F(Editor, MarksCutSegmentsFromTheMarkOnTheSelectedTrack)
 TEST_F(Editor, BeforeAnyMarkTheMarkIsZero)
 {
     m_timeline.m_currentTime = 9.0;
-    Segment* segment = m_editor.CutSegment(0);
+    const Segment* segment = m_editor.CutSegment(0);
     ASSERT_NE(segment, nullptr);
     EXPECT_EQ(segment->m_start, 0.0);
     EXPECT_EQ(segment->m_end, 9.0);
@@ -98,18 +109,20 @@ TEST_F(Editor, CutOnNoTrackDoesNothing)
     const uint64_t revision = m_timeline.Revision();
     EXPECT_EQ(m_editor.CutSegment(3), nullptr);
     EXPECT_EQ(m_editor.CutSegment(-1), nullptr);
-    m_timeline.m_tracks.RemoveAll();
-    EXPECT_EQ(m_editor.CutSegment(0), nullptr);
     EXPECT_EQ(m_timeline.Revision(), revision);
+    m_timeline.ReplaceTracks(TrackList());
+    const uint64_t empty = m_timeline.Revision();
+    EXPECT_EQ(m_editor.CutSegment(0), nullptr);
+    EXPECT_EQ(m_timeline.Revision(), empty);
 }
 
 TEST_F(Editor, AddTrackAppendsABlankTrackAndKeepsTheSelection)
 {
     m_timeline.m_selectedTrack = 1;
     const uint64_t revision = m_timeline.Revision();
-    Track* added = m_editor.AddTrack();
-    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 4);
-    EXPECT_EQ(m_timeline.m_tracks.GetTrack(3), added);
+    const Track* added = m_editor.AddTrack();
+    EXPECT_EQ(m_timeline.Tracks().GetCount(), 4);
+    EXPECT_EQ(m_timeline.Tracks().GetTrack(3), added);
     EXPECT_EQ(added->GetLabel(), " ");
     EXPECT_TRUE(added->GetSegments().empty());
     EXPECT_EQ(m_timeline.m_selectedTrack, 1);
@@ -119,7 +132,7 @@ TEST_F(Editor, AddTrackAppendsABlankTrackAndKeepsTheSelection)
 TEST_F(Editor, DeleteTrackRemovesTheIndexedTrackAndForgetsTheCurrentSegment)
 {
     m_timeline.m_selectedTrack = 1;
-    Segment* segment = Cut(1.0, 5.0);
+    const Segment* segment = Cut(1.0, 5.0);
     m_timeline.m_currentSegment = segment;
     const uint64_t revision = m_timeline.Revision();
     m_editor.DeleteTrack(1);
@@ -131,13 +144,13 @@ TEST_F(Editor, DeleteTrackRemovesTheIndexedTrackAndForgetsTheCurrentSegment)
     // The last one, selected: the index then names no track.
     m_editor.DeleteTrack(1);
     EXPECT_EQ(Labels(), (::Labels{"A"}));
-    EXPECT_EQ(m_timeline.m_tracks.GetTrack(m_timeline.m_selectedTrack), nullptr);
+    EXPECT_EQ(m_timeline.Tracks().GetTrack(m_timeline.m_selectedTrack), nullptr);
     m_editor.DeleteTrack(1);
     EXPECT_EQ(Labels(), (::Labels{"A"}));
     EXPECT_EQ(m_timeline.Revision(), revision + 2);
     m_editor.DeleteTrack(0);
     m_editor.DeleteTrack(0);
-    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 0);
+    EXPECT_EQ(m_timeline.Tracks().GetCount(), 0);
     EXPECT_EQ(m_timeline.Revision(), revision + 3);
 }
 
@@ -159,8 +172,8 @@ TEST_F(Editor, MovesSwapNeighboursAndNothingAtTheEnds)
     EXPECT_EQ(Labels(), (::Labels{"B", "A", "C"}));
     EXPECT_EQ(m_timeline.Revision(), revision + 3);
 
-    m_timeline.m_tracks.RemoveTrack(2);
-    m_timeline.m_tracks.RemoveTrack(1);
+    m_editor.DeleteTrack(2);
+    m_editor.DeleteTrack(1);
     const uint64_t single = m_timeline.Revision();
     m_editor.MoveTrackUp(0);
     m_editor.MoveTrackDown(0);
@@ -170,7 +183,7 @@ TEST_F(Editor, MovesSwapNeighboursAndNothingAtTheEnds)
 
 TEST_F(Editor, LabelIsAChangeOnlyWhenItDiffers)
 {
-    Track* track = m_timeline.m_tracks.GetTrack(1);
+    const Track* track = m_timeline.Tracks().GetTrack(1);
     const uint64_t revision = m_timeline.Revision();
     EXPECT_TRUE(m_editor.SetTrackLabel(track, "B"));
     EXPECT_EQ(m_timeline.Revision(), revision);
@@ -181,9 +194,9 @@ TEST_F(Editor, LabelIsAChangeOnlyWhenItDiffers)
 
 TEST_F(Editor, DeleteSegmentRemovesOnlyFromTheSelectedTrack)
 {
-    Segment* onA = Cut(1.0, 5.0);
+    const Segment* onA = Cut(1.0, 5.0);
     m_timeline.m_selectedTrack = 2;
-    Segment* onC = Cut(2.0, 6.0);
+    const Segment* onC = Cut(2.0, 6.0);
     const uint64_t revision = m_timeline.Revision();
 
     // The current segment is on another track than the selected one.
@@ -214,9 +227,12 @@ TEST_F(Editor, DeleteSegmentRemovesOnlyFromTheSelectedTrack)
 
 TEST_F(Editor, UpdateSegmentOrdersTheBoundsAndKeepsPlaceAndVideo)
 {
-    Segment* first = Cut(1.0, 5.0);
-    Segment* second = Cut(2.0, 6.0);
-    second->m_videoNumber = 4;
+    std::vector<std::unique_ptr<Segment>> onA;
+    onA.push_back(MakeSegment(1.0, 5.0));
+    onA.push_back(MakeSegment(2.0, 6.0, " ", " ", 4));
+    SetTracks(std::move(onA));
+    const Segment* first = Segments(0)[0];
+    const Segment* second = Segments(0)[1];
     const uint64_t revision = m_timeline.Revision();
 
     EXPECT_TRUE(m_editor.UpdateSegment(second, {"Titre", "Un commentaire", 30.0, 10.0}));
@@ -225,8 +241,8 @@ TEST_F(Editor, UpdateSegmentOrdersTheBoundsAndKeepsPlaceAndVideo)
     EXPECT_EQ(second->m_title, "Titre");
     EXPECT_EQ(second->m_comment, "Un commentaire");
     EXPECT_EQ(second->m_videoNumber, 4);
-    EXPECT_EQ(Segments(0)[0].get(), first) << "nothing is re-sorted";
-    EXPECT_EQ(Segments(0)[1].get(), second);
+    EXPECT_EQ(Segments(0)[0], first) << "nothing is re-sorted";
+    EXPECT_EQ(Segments(0)[1], second);
     EXPECT_EQ(m_timeline.Revision(), revision + 1);
 
     EXPECT_TRUE(m_editor.UpdateSegment(second, {"Titre", "Un commentaire", 12.0, 12.0}));
@@ -241,9 +257,10 @@ TEST_F(Editor, UpdateSegmentOrdersTheBoundsAndKeepsPlaceAndVideo)
 
 TEST_F(Editor, BoundsReadTheWrongWayRoundAreOrderedAsAChange)
 {
-    Segment* segment = Cut(1.0, 5.0);
-    segment->m_start = 9.0; // as a file may hold it
-    segment->m_end = 3.0;
+    std::vector<std::unique_ptr<Segment>> onA;
+    onA.push_back(MakeSegment(9.0, 3.0)); // as a file may hold it
+    SetTracks(std::move(onA));
+    const Segment* segment = Segments(0)[0];
     const uint64_t revision = m_timeline.Revision();
     EXPECT_TRUE(m_editor.UpdateSegment(segment, {" ", " ", 9.0, 3.0}));
     EXPECT_EQ(segment->m_start, 3.0);
@@ -255,12 +272,12 @@ TEST_F(Editor, BoundsReadTheWrongWayRoundAreOrderedAsAChange)
 // segment that went meanwhile.
 TEST_F(Editor, WritesNothingIntoWhatIsGone)
 {
-    Segment* segment = Cut(1.0, 5.0);
-    Track* track = m_timeline.m_tracks.GetTrack(0);
+    const Segment* segment = Cut(1.0, 5.0);
+    const Track* track = m_timeline.Tracks().GetTrack(0);
     const Segment stranger;
     const Track loose;
-    EXPECT_FALSE(m_editor.UpdateSegment(const_cast<Segment*>(&stranger), {"x", "y", 1.0, 2.0}));
-    EXPECT_FALSE(m_editor.SetTrackLabel(const_cast<Track*>(&loose), "x"));
+    EXPECT_FALSE(m_editor.UpdateSegment(&stranger, {"x", "y", 1.0, 2.0}));
+    EXPECT_FALSE(m_editor.SetTrackLabel(&loose, "x"));
     EXPECT_FALSE(m_editor.UpdateSegment(nullptr, {"x", "y", 1.0, 2.0}));
     EXPECT_FALSE(m_editor.SetTrackLabel(nullptr, "x"));
 
@@ -270,5 +287,48 @@ TEST_F(Editor, WritesNothingIntoWhatIsGone)
     EXPECT_FALSE(m_editor.HoldsTrack(track));
     EXPECT_EQ(m_timeline.Revision(), revision + 1);
 }
+
+// Every way the program changes the annotations moves the revision that the
+// drawing's cache, the still-frame skip and the unsaved-work check read.
+TEST_F(Editor, EveryChangeMovesTheRevision)
+{
+    const std::string file = std::string(QUILL_TEST_DATA_DIR) + "/editor-revision.xml";
+    ASSERT_TRUE(m_timeline.SaveFile(file));
+    const std::vector<std::pair<std::string, std::function<void()>>> changes = {
+        {"add a track", [&] { m_editor.AddTrack(); }},
+        {"cut a segment", [&] { Cut(1.0, 5.0); }},
+        {"edit a segment", [&] { m_editor.UpdateSegment(Segments(0)[0], {"t", "c", 2.0, 4.0}); }},
+        {"label a track", [&] { m_editor.SetTrackLabel(m_timeline.Tracks().GetTrack(1), "Gestes"); }},
+        {"move a track up", [&] { m_editor.MoveTrackUp(1); }},
+        {"move a track down", [&] { m_editor.MoveTrackDown(0); }},
+        {"delete a segment", [&] { m_editor.DeleteSegment(0, Segments(0)[0]); }},
+        {"undo", [&] { m_editor.Undo(); }},
+        {"redo", [&] { m_editor.Redo(); }},
+        {"delete a track", [&] { m_editor.DeleteTrack(2); }},
+        {"load a file", [&] { m_timeline.LoadFile(file); }},
+        {"replace every track", [&] { m_timeline.ReplaceTracks(TrackList()); }},
+    };
+    for (const auto& [what, change] : changes) {
+        const uint64_t before = m_timeline.Revision();
+        change();
+        EXPECT_GT(m_timeline.Revision(), before) << what;
+    }
+}
+
+// Outside the editor the annotations are read, never changed in place: none
+// of these compiles.
+template <class Timeline>
+constexpr bool kRelabels = requires(const Timeline& t) { t.Tracks().GetTrack(0)->SetLabel(std::string()); };
+template <class Timeline>
+constexpr bool kMovesBounds = requires(const Timeline& t) { t.Tracks().GetTrack(0)->GetSegments()[0]->m_start = 0.0; };
+template <class Timeline>
+constexpr bool kRetitlesTheCurrent = requires(Timeline& t) { t.m_currentSegment->m_title = std::string(); };
+template <class Timeline>
+constexpr bool kTakesTheTracks = requires(Timeline& t) { t.m_tracks.RemoveAll(); };
+template <class Timeline>
+constexpr bool kCountsBehindTheEditor = requires(Timeline& t) { t.NoteChange(); };
+static_assert(!kRelabels<CTimeline> && !kMovesBounds<CTimeline> && !kRetitlesTheCurrent<CTimeline> &&
+              !kTakesTheTracks<CTimeline> && !kCountsBehindTheEditor<CTimeline>);
+static_assert(!std::is_default_constructible_v<AnnotationKey>, "only the editor makes a key");
 
 } // namespace

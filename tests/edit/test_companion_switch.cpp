@@ -8,6 +8,7 @@
 #include "CompanionPlayer.h"
 #include "CompanionSwitch.h"
 #include "PlayerError.h"
+#include "TestTracks.h"
 #include "Timeline.h"
 
 namespace {
@@ -44,20 +45,22 @@ public:
 // both video 2, [50, 55] video -3.
 class Switch : public testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { m_timeline.ReplaceTracks(Tracks(false)); }
+
+    // The track above, and when asked a second one: [10, 20] video 9.
+    static TrackList Tracks(bool second)
     {
-        m_timeline.m_tracks.RemoveAll();
-        Track* track = m_timeline.m_tracks.AppendTrack();
+        TrackList tracks;
+        Track* track = tracks.AppendTrack();
         const struct {
             double start, end;
             int video;
         } segments[] = {{10, 20, 1}, {25, 30, 0}, {35, 40, 2}, {40.5, 45, 2}, {50, 55, -3}};
-        for (const auto& s : segments) {
-            auto segment = std::make_unique<Segment>();
-            segment->SetBounds(s.start, s.end);
-            segment->m_videoNumber = s.video;
-            track->AppendSegment(std::move(segment));
-        }
+        for (const auto& s : segments)
+            track->AppendSegment(MakeSegment(s.start, s.end, " ", " ", s.video));
+        if (second)
+            tracks.AppendTrack()->AppendSegment(MakeSegment(10, 20, " ", " ", 9));
+        return tracks;
     }
 
     // Moves the time and runs one tick of the switch; returns the calls it made.
@@ -169,11 +172,7 @@ TEST_F(Switch, FailedLoadKeepsTheNewNumberAndIsNotRetried)
 
 TEST_F(Switch, SelectedTrackWinsOverTheLastNumberedOne)
 {
-    Track* second = m_timeline.m_tracks.AppendTrack();
-    auto segment = std::make_unique<Segment>();
-    segment->SetBounds(10, 20);
-    segment->m_videoNumber = 9;
-    second->AppendSegment(std::move(segment));
+    m_timeline.ReplaceTracks(Tracks(true));
 
     m_timeline.m_selectedTrack = 0;
     EXPECT_EQ(TickAt(15).back(), "SetSource(/media/annotations/annotation1.mov)");

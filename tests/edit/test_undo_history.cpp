@@ -12,6 +12,7 @@
 #include <malloc.h>
 
 #include "AnnotationEditor.h"
+#include "TestTracks.h"
 #include "Timeline.h"
 
 namespace fs = std::filesystem;
@@ -40,10 +41,10 @@ using State = std::vector<TrackState>;
 State Capture(const CTimeline& timeline)
 {
     State state;
-    for (const auto& track : timeline.m_tracks) {
-        TrackState row{track.get(), track->GetLabel(), {}};
+    for (const auto& track : timeline.Tracks()) {
+        TrackState row{track, track->GetLabel(), {}};
         for (const auto& s : track->GetSegments())
-            row.segments.push_back({s.get(), s->m_title, s->m_comment, s->m_videoNumber,
+            row.segments.push_back({s, s->m_title, s->m_comment, s->m_videoNumber,
                                     std::bit_cast<uint64_t>(s->m_start), std::bit_cast<uint64_t>(s->m_end)});
         state.push_back(std::move(row));
     }
@@ -63,22 +64,19 @@ class Undo : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_timeline.m_tracks.RemoveAll();
+        TrackList tracks;
         for (const char* label : {"A", "B", "C"}) {
-            Track* track = m_timeline.m_tracks.AppendTrack();
+            Track* track = tracks.AppendTrack();
             track->SetLabel(label);
-            for (double start : {10.0, 30.0}) {
-                auto segment = std::make_unique<Segment>();
-                segment->SetBounds(start, start + 5.0);
-                segment->SetTitle(std::string(label) + std::to_string(int(start)));
-                track->AppendSegment(std::move(segment));
-            }
+            for (double start : {10.0, 30.0})
+                track->AppendSegment(MakeSegment(start, start + 5.0, std::string(label) + std::to_string(int(start))));
         }
+        m_timeline.ReplaceTracks(std::move(tracks));
         m_timeline.m_selectedTrack = 0;
     }
 
-    Track* TrackAt(int position) const { return m_timeline.m_tracks.GetTrack(position); }
-    Segment* SegmentAt(int track, int index) const { return TrackAt(track)->GetSegments()[index].get(); }
+    const Track* TrackAt(int position) const { return m_timeline.Tracks().GetTrack(position); }
+    const Segment* SegmentAt(int track, int index) const { return TrackAt(track)->GetSegments()[index]; }
 
     // The change, then undo gives back the state before it and redo the one
     // after it, twice over.
@@ -129,9 +127,11 @@ TEST_F(Undo, EveryCommandIsUndoneAndRedoneExactly)
 
 TEST_F(Undo, BoundsReadReversedComeBackReversed)
 {
-    Segment* segment = SegmentAt(0, 1);
-    segment->m_start = 9.0; // as a file may hold them
-    segment->m_end = 3.0;
+    TrackList tracks;
+    tracks.AppendTrack()->AppendSegment(MakeSegment(9.0, 3.0)); // as a file may hold them
+    m_timeline.ReplaceTracks(std::move(tracks));
+    m_editor.ForgetHistory();
+    const Segment* segment = SegmentAt(0, 0);
     ExpectUndoable("segment Modifier", [&] { m_editor.UpdateSegment(segment, {" ", " ", 9.0, 3.0}); });
     m_editor.Undo();
     EXPECT_EQ(segment->m_start, 9.0);
@@ -209,7 +209,7 @@ TEST_F(Undo, TakingOutForgetsTheCurrentSegmentThatWasInIt)
 {
     m_timeline.m_currentTime = 40.0;
     m_editor.MarkStart();
-    Segment* cut = m_editor.CutSegment(0);
+    const Segment* cut = m_editor.CutSegment(0);
     m_timeline.m_currentSegment = cut;
     m_editor.Undo();
     EXPECT_EQ(m_timeline.m_currentSegment, nullptr);
@@ -221,7 +221,7 @@ TEST_F(Undo, TakingOutForgetsTheCurrentSegmentThatWasInIt)
     EXPECT_EQ(m_timeline.m_currentSegment, SegmentAt(1, 0));
 
     // Redo of a deletion.
-    Segment* doomed = SegmentAt(1, 1);
+    const Segment* doomed = SegmentAt(1, 1);
     m_timeline.m_currentSegment = doomed;
     m_editor.DeleteSegment(1, doomed);
     m_editor.Undo();
@@ -236,13 +236,13 @@ TEST_F(Undo, TakingOutForgetsTheCurrentSegmentThatWasInIt)
     m_editor.Redo();
     EXPECT_EQ(m_timeline.m_currentSegment, nullptr);
     m_editor.Undo();
-    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 3);
+    EXPECT_EQ(m_timeline.Tracks().GetCount(), 3);
 }
 
 TEST_F(Undo, ACommandWaitingOnItsDialogWritesNothingIntoWhatWasUndone)
 {
-    Track* added = m_editor.AddTrack();
-    Segment* segment = SegmentAt(0, 0);
+    const Track* added = m_editor.AddTrack();
+    const Segment* segment = SegmentAt(0, 0);
     m_editor.DeleteSegment(0, segment);
     m_editor.Undo();
     m_editor.Undo();
@@ -273,9 +273,9 @@ TEST(UndoProperty, RandomCommandsThenUndoToTheStartGiveTheOriginalFile)
         const auto text = [&] { return texts[static_cast<std::size_t>(pick(0, int(texts.size()) - 1))]; };
 
         CTimeline timeline;
-        timeline.m_tracks.RemoveAll();
+        TrackList tracks;
         for (int t = pick(2, 5); t > 0; --t) {
-            Track* track = timeline.m_tracks.AppendTrack();
+            Track* track = tracks.AppendTrack();
             track->SetLabel(text());
             for (int s = pick(0, 6); s > 0; --s) {
                 auto segment = std::make_unique<Segment>();
@@ -287,33 +287,34 @@ TEST(UndoProperty, RandomCommandsThenUndoToTheStartGiveTheOriginalFile)
                 track->AppendSegment(std::move(segment));
             }
         }
+        timeline.ReplaceTracks(std::move(tracks));
         const fs::path original = dir / "original.xml";
         ASSERT_TRUE(timeline.SaveFile(original.string()));
         AnnotationEditor editor(timeline);
 
-        const auto randomSegment = [&]() -> Segment* {
-            Track* track = timeline.m_tracks.GetTrack(pick(0, timeline.m_tracks.GetCount()));
+        const auto randomSegment = [&]() -> const Segment* {
+            const Track* track = timeline.Tracks().GetTrack(pick(0, timeline.Tracks().GetCount()));
             if (track == nullptr || track->GetSegments().empty())
                 return nullptr;
-            return track->GetSegments()[static_cast<std::size_t>(pick(0, int(track->GetSegments().size()) - 1))].get();
+            return track->GetSegments()[static_cast<std::size_t>(pick(0, int(track->GetSegments().size()) - 1))];
         };
 
         std::vector<State> shown = {Capture(timeline)};
         for (int step = 0; step < 1000; ++step) {
             // What the tick does between commands.
-            timeline.m_selectedTrack = pick(0, timeline.m_tracks.GetCount());
+            timeline.m_selectedTrack = pick(0, timeline.Tracks().GetCount());
             timeline.m_currentTime = time();
             timeline.UpdateCurrentSegment();
 
             const int before = editor.History().index();
-            const int count = timeline.m_tracks.GetCount();
+            const int count = timeline.Tracks().GetCount();
             bool historyStep = false;
             switch (pick(0, 11)) {
             case 0: editor.AddTrack(); break;
             case 1: editor.DeleteTrack(pick(-1, count)); break;
             case 2: editor.MoveTrackUp(pick(-1, count)); break;
             case 3: editor.MoveTrackDown(pick(-1, count)); break;
-            case 4: editor.SetTrackLabel(timeline.m_tracks.GetTrack(pick(0, count)), text()); break;
+            case 4: editor.SetTrackLabel(timeline.Tracks().GetTrack(pick(0, count)), text()); break;
             case 5:
                 if (pick(0, 2) == 0)
                     editor.MarkStart();
@@ -322,7 +323,7 @@ TEST(UndoProperty, RandomCommandsThenUndoToTheStartGiveTheOriginalFile)
             case 6: editor.DeleteSegment(timeline.m_selectedTrack, timeline.m_currentSegment); break;
             case 7: editor.DeleteSegment(pick(0, count), randomSegment()); break;
             case 8: {
-                Segment* segment = randomSegment();
+                const Segment* segment = randomSegment();
                 SegmentFields fields{text(), text(), time(), time()};
                 if (segment != nullptr && pick(0, 3) == 0)
                     fields = {segment->m_title, segment->m_comment, segment->m_start, segment->m_end};
@@ -369,12 +370,12 @@ TEST(UndoMemory, TenThousandCutsCostLittleBeyondTheirSegments)
     constexpr int kCuts = 10000;
     const auto heap = [] { return static_cast<long long>(mallinfo2().uordblks); };
 
-    CTimeline plain;
+    Track plain;
     const long long plainStart = heap();
     for (int i = 0; i < kCuts; ++i) {
         auto segment = std::make_unique<Segment>();
         segment->SetBounds(i, i + 0.5);
-        plain.m_tracks.GetTrack(0)->AppendSegment(std::move(segment));
+        plain.AppendSegment(std::move(segment));
     }
     const long long segmentsOnly = heap() - plainStart;
 

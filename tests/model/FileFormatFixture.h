@@ -73,7 +73,7 @@ protected:
 
     const Segment& OnlySegment() const
     {
-        return *m_timeline.m_tracks.GetTrack(0)->GetSegments().front();
+        return *m_timeline.Tracks().GetTrack(0)->GetSegments().front();
     }
 
     // The names in the test's folder, sorted.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "FileFormatFixture.h"
+#include "TestTracks.h"
 #include "TimeValue.h"
 #include "Timeline.h"
 
@@ -72,8 +73,8 @@ TEST_F(FileFormat, SampleIsWrittenAsTheGoldenFile)
 
 TEST_F(FileFormat, TracksSegmentsAndAttributesAreWrittenInOrder)
 {
-    m_timeline.m_tracks.RemoveAll();
-    Track* first = m_timeline.m_tracks.AppendTrack();
+    TrackList tracks;
+    Track* first = tracks.AppendTrack();
     first->SetLabel("Attaque");
     for (double start : {3.0, 1.0}) {
         auto s = std::make_unique<Segment>();
@@ -81,7 +82,8 @@ TEST_F(FileFormat, TracksSegmentsAndAttributesAreWrittenInOrder)
         s->SetTitle("t" + std::to_string(static_cast<int>(start)));
         first->AppendSegment(std::move(s));
     }
-    m_timeline.m_tracks.AppendTrack()->SetLabel("Vide");
+    tracks.AppendTrack()->SetLabel("Vide");
+    m_timeline.ReplaceTracks(std::move(tracks));
     ASSERT_TRUE(m_timeline.SaveFile(Path("order.xml")));
     EXPECT_EQ(Read(Path("order.xml")), std::string(kXmlDeclaration)
                                            + "<corps>\n"
@@ -96,12 +98,14 @@ TEST_F(FileFormat, TracksSegmentsAndAttributesAreWrittenInOrder)
                                              "  <piste libelle=\"Vide\"/>\n"
                                              "</corps>\n");
 
-    m_timeline.m_tracks.RemoveAll();
+    m_timeline.ReplaceTracks(TrackList());
     ASSERT_TRUE(m_timeline.SaveFile(Path("empty.xml")));
     EXPECT_EQ(Read(Path("empty.xml")), std::string(kXmlDeclaration) + "<corps/>\n");
-    m_timeline.m_tracks.AppendTrack();
+    TrackList one;
+    one.AppendTrack();
+    m_timeline.ReplaceTracks(std::move(one));
     ASSERT_TRUE(m_timeline.LoadFile(Path("empty.xml")));
-    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 0);
+    EXPECT_EQ(m_timeline.Tracks().GetCount(), 0);
 }
 
 TEST_F(FileFormat, TextsComeBackByteForByte)
@@ -109,19 +113,17 @@ TEST_F(FileFormat, TextsComeBackByteForByte)
     const std::string label = "Défense à trois — « zone »";
     const std::string title = "Quote \" amp & lt < gt > apos '";
     const std::string comment = "ligne 1\nligne 2\ttab\r\nfin 日本語 🎥";
-    Track* track = m_timeline.m_tracks.GetTrack(0);
-    track->SetLabel(label);
-    Segment& s = *track->GetSegments().front();
-    s.SetTitle(title);
-    s.SetComment(comment);
-    s.m_videoNumber = -12;
+    TrackList tracks;
+    tracks.AppendTrack()->SetLabel(label);
+    tracks.GetTrack(0)->AppendSegment(MakeSegment(1.0, 100.0, title, comment, -12));
+    m_timeline.ReplaceTracks(std::move(tracks));
     ASSERT_TRUE(m_timeline.SaveFile(Path("texts.xml")));
 
     CTimeline loaded;
     ASSERT_TRUE(loaded.LoadFile(Path("texts.xml")));
-    ASSERT_EQ(loaded.m_tracks.GetCount(), 1);
-    EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetLabel(), label);
-    const Segment& back = *loaded.m_tracks.GetTrack(0)->GetSegments().front();
+    ASSERT_EQ(loaded.Tracks().GetCount(), 1);
+    EXPECT_EQ(loaded.Tracks().GetTrack(0)->GetLabel(), label);
+    const Segment& back = *loaded.Tracks().GetTrack(0)->GetSegments().front();
     EXPECT_EQ(back.m_title, title);
     EXPECT_EQ(back.m_comment, comment);
     EXPECT_EQ(back.m_videoNumber, -12);
@@ -131,9 +133,12 @@ TEST_F(FileFormat, TextsComeBackByteForByte)
 
 TEST_F(FileFormat, BytesXmlCannotCarryDoNotMakeTheFileUnreadable)
 {
-    Segment& s = *m_timeline.m_tracks.GetTrack(0)->GetSegments().front();
-    s.SetTitle(std::string("bell\x07 nul") + '\0' + "end \xC3 lone \xFF\xFE été");
-    m_timeline.m_tracks.GetTrack(0)->SetLabel("esc\x1B");
+    TrackList tracks;
+    tracks.AppendTrack()->SetLabel("esc\x1B");
+    tracks.GetTrack(0)->AppendSegment(
+        MakeSegment(1.0, 100.0, std::string("bell\x07 nul") + '\0' + "end \xC3 lone \xFF\xFE été",
+                    CTimeline::kSampleComment));
+    m_timeline.ReplaceTracks(std::move(tracks));
     ASSERT_TRUE(m_timeline.SaveFile(Path("bad.xml")));
 
     CTimeline loaded;
@@ -142,8 +147,8 @@ TEST_F(FileFormat, BytesXmlCannotCarryDoNotMakeTheFileUnreadable)
     ASSERT_TRUE(loaded.LoadFile(Path("bad.xml")));
     EXPECT_TRUE(prompt.texts.empty());
     const std::string fffd = "\xEF\xBF\xBD";
-    EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetLabel(), "esc" + fffd);
-    const Segment& back = *loaded.m_tracks.GetTrack(0)->GetSegments().front();
+    EXPECT_EQ(loaded.Tracks().GetTrack(0)->GetLabel(), "esc" + fffd);
+    const Segment& back = *loaded.Tracks().GetTrack(0)->GetSegments().front();
     EXPECT_EQ(back.m_title, "bell" + fffd + " nul" + fffd + "end " + fffd + " lone " + fffd + fffd + " été");
     EXPECT_EQ(back.m_comment, CTimeline::kSampleComment);
 }
@@ -160,7 +165,7 @@ TEST_F(FileFormat, TimeReadAsHundredthsAndTruncatedOnWriteBack)
     EXPECT_EQ(OnlySegment().m_start, 5.0); // kept inverted, as stored
     EXPECT_EQ(OnlySegment().m_end, 1.0);
     m_timeline.m_currentTime = 3.0;
-    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->FindSegmentAt(3.0), nullptr);
+    EXPECT_EQ(m_timeline.Tracks().GetTrack(0)->FindSegmentAt(3.0), nullptr);
 }
 
 TEST_F(FileFormat, OnlyExactlyNamedElementsAreRead)
@@ -170,8 +175,8 @@ TEST_F(FileFormat, OnlyExactlyNamedElementsAreRead)
              "<piste libelle='yes'>  <SEGMENT debut='1' fin='2'/><segment debut='100' fin='200'>"
              "<Contenu titre='no'/><contenu titre='t' commentaire='c' video='4'/><x/></segment>"
              "<!-- c --></piste>");
-    ASSERT_EQ(m_timeline.m_tracks.GetCount(), 1);
-    const Track* track = m_timeline.m_tracks.GetTrack(0);
+    ASSERT_EQ(m_timeline.Tracks().GetCount(), 1);
+    const Track* track = m_timeline.Tracks().GetTrack(0);
     EXPECT_EQ(track->GetLabel(), "yes");
     ASSERT_EQ(track->GetSegments().size(), 1u);
     EXPECT_EQ(OnlySegment().m_title, "t");
@@ -183,7 +188,7 @@ TEST_F(FileFormat, LastContenuDecidesAndNoneKeepsNewSegmentValues)
 {
     LoadBody("<piste><segment debut='1' fin='2'><contenu titre='a' commentaire='b' video='1'/>"
              "<contenu titre='c' commentaire='d' video='2'/></segment><segment debut='1' fin='2'/></piste>");
-    const auto& segments = m_timeline.m_tracks.GetTrack(0)->GetSegments();
+    const auto& segments = m_timeline.Tracks().GetTrack(0)->GetSegments();
     ASSERT_EQ(segments.size(), 2u);
     EXPECT_EQ(segments[0]->m_title, "c");
     EXPECT_EQ(segments[0]->m_comment, "d");
@@ -196,7 +201,7 @@ TEST_F(FileFormat, LastContenuDecidesAndNoneKeepsNewSegmentValues)
 TEST_F(FileFormat, MissingAttributesKeepNewValues)
 {
     LoadBody("<piste><segment><contenu/></segment></piste>");
-    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), " ");
+    EXPECT_EQ(m_timeline.Tracks().GetTrack(0)->GetLabel(), " ");
     EXPECT_EQ(OnlySegment().m_start, 0.0);
     EXPECT_EQ(OnlySegment().m_end, 0.0);
     EXPECT_EQ(OnlySegment().m_title, " ");
@@ -208,7 +213,7 @@ TEST_F(FileFormat, LoadKeepsSelectionAndViewButClearsCurrentSegment)
 {
     m_timeline.m_selectedTrack = 3;
     m_timeline.m_markStart = 7.5;
-    m_timeline.m_viewStart = 12;
+    m_timeline.SetView(12, 100, 0);
     m_timeline.m_currentTime = 50.0;
     m_timeline.UpdateCurrentSegment();
     m_timeline.m_selectedTrack = 0;
@@ -218,16 +223,16 @@ TEST_F(FileFormat, LoadKeepsSelectionAndViewButClearsCurrentSegment)
     EXPECT_EQ(m_timeline.m_currentSegment, nullptr);
     EXPECT_EQ(m_timeline.m_selectedTrack, 3);
     EXPECT_EQ(m_timeline.m_markStart, 7.5);
-    EXPECT_EQ(m_timeline.m_viewStart, 12);
+    EXPECT_EQ(m_timeline.ViewStart(), 12);
 }
 
 TEST_F(FileFormat, UnreadableOrForeignFilesLeaveEverythingInPlace)
 {
     m_timeline.m_currentTime = 50.0;
-    Segment* current = m_timeline.UpdateCurrentSegment();
-    const Track* sample = m_timeline.m_tracks.GetTrack(0);
+    const Segment* current = m_timeline.UpdateCurrentSegment();
+    const Track* sample = m_timeline.Tracks().GetTrack(0);
     const auto unchanged = [&] {
-        return m_timeline.m_tracks.GetCount() == 1 && m_timeline.m_tracks.GetTrack(0) == sample
+        return m_timeline.Tracks().GetCount() == 1 && m_timeline.Tracks().GetTrack(0) == sample
             && m_timeline.m_currentSegment == current && m_timeline.m_selectedTrack == 0;
     };
 
@@ -259,8 +264,10 @@ TEST_F(FileFormat, FailedSaveReportsFalseAndLeavesOldFileUntouched)
 
     const std::string target = Write("annotations.xml", "previous content");
     // Make the disk "full" part way through the write.
+    TrackList many;
     for (int i = 0; i < 2000; ++i)
-        m_timeline.m_tracks.AppendTrack()->SetLabel(std::string(40, 'x'));
+        many.AppendTrack()->SetLabel(std::string(40, 'x'));
+    m_timeline.ReplaceTracks(std::move(many));
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);

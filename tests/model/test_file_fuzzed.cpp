@@ -23,8 +23,8 @@ TEST_F(FileFormat, TextAroundReleasedElementsIsNotWrittenPastItsNode)
     };
     for (const auto& [content, segments] : cases) {
         ASSERT_TRUE(m_timeline.LoadFile(Write("text.xml", content))) << content.substr(0, 40);
-        ASSERT_EQ(m_timeline.m_tracks.GetCount(), 1);
-        EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), "1");
-        EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetSegments().size(), segments);
+        ASSERT_EQ(m_timeline.Tracks().GetCount(), 1);
+        EXPECT_EQ(m_timeline.Tracks().GetTrack(0)->GetLabel(), "1");
+        EXPECT_EQ(m_timeline.Tracks().GetTrack(0)->GetSegments().size(), segments);
     }
 }

@@ -12,6 +12,7 @@
 #include <libxml/parser.h>
 
 #include "FileFormatFixture.h"
+#include "TestTracks.h"
 #include "Timeline.h"
 
 namespace fs = std::filesystem;
@@ -28,24 +29,21 @@ std::vector<std::string> Listing(const fs::path& folder)
 }
 
 // Two tracks, the first with two segments: enough to see a partial load.
-void FillTwoTracks(CTimeline& timeline)
+void FillTwoTracks(CTimeline& timeline, const std::string& lastTitle = "t5")
 {
-    timeline.m_tracks.RemoveAll();
-    Track* first = timeline.m_tracks.AppendTrack();
+    TrackList tracks;
+    Track* first = tracks.AppendTrack();
     first->SetLabel("Attaque");
-    for (double start : {1.0, 5.0}) {
-        auto s = std::make_unique<Segment>();
-        s->SetBounds(start, start + 2.0);
-        s->SetTitle("t" + std::to_string(static_cast<int>(start)));
-        first->AppendSegment(std::move(s));
-    }
-    timeline.m_tracks.AppendTrack()->SetLabel("D\xC3\xA9" "fense");
+    first->AppendSegment(MakeSegment(1.0, 3.0, "t1"));
+    first->AppendSegment(MakeSegment(5.0, 7.0, lastTitle));
+    tracks.AppendTrack()->SetLabel("D\xC3\xA9" "fense");
+    timeline.ReplaceTracks(std::move(tracks));
 }
 
 std::vector<std::string> Labels(const CTimeline& timeline)
 {
     std::vector<std::string> labels;
-    for (const auto& track : timeline.m_tracks)
+    for (const auto& track : timeline.Tracks())
         labels.push_back(track->GetLabel());
     return labels;
 }
@@ -102,20 +100,18 @@ TEST_F(FileFormat, FileWithByteOrderMarkLoadsLikeWithout)
     loaded.SetUserPrompt(&prompt);
     ASSERT_TRUE(loaded.LoadFile(marked));
     EXPECT_EQ(Labels(loaded), Labels(m_timeline));
-    EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetSegments().size(), 2u);
+    EXPECT_EQ(loaded.Tracks().GetTrack(0)->GetSegments().size(), 2u);
     EXPECT_TRUE(prompt.texts.empty());
     EXPECT_TRUE(prompt.informed.empty());
 }
 
 TEST_F(FileFormat, FiftyMegabyteTitleComesBackWhole)
 {
-    FillTwoTracks(m_timeline);
     std::string title;
     const std::string piece = "Passe <d\xC3\xA9" "cisive> & \"relance\" ";
     while (title.size() < 50'000'000)
         title += piece;
-    Segment& segment = *m_timeline.m_tracks.GetTrack(0)->GetSegments().back();
-    segment.SetTitle(title);
+    FillTwoTracks(m_timeline, title);
     ASSERT_TRUE(m_timeline.SaveFile(Path("huge.xml")));
 
     CTimeline loaded;
@@ -123,8 +119,8 @@ TEST_F(FileFormat, FiftyMegabyteTitleComesBackWhole)
     loaded.SetUserPrompt(&prompt);
     ASSERT_TRUE(loaded.LoadFile(Path("huge.xml")));
     EXPECT_EQ(Labels(loaded), Labels(m_timeline)); // nothing after the title is lost
-    ASSERT_EQ(loaded.m_tracks.GetTrack(0)->GetSegments().size(), 2u);
-    const std::string& back = loaded.m_tracks.GetTrack(0)->GetSegments().back()->m_title;
+    ASSERT_EQ(loaded.Tracks().GetTrack(0)->GetSegments().size(), 2u);
+    const std::string& back = loaded.Tracks().GetTrack(0)->GetSegments().back()->m_title;
     EXPECT_EQ(back.size(), title.size());
     EXPECT_TRUE(back == title);
     EXPECT_TRUE(prompt.texts.empty());
@@ -152,29 +148,29 @@ TEST_F(FileFormat, DamagedFileLoadsWhatItCanAndSaysSo)
         RecordingPrompt prompt;
         loaded.SetUserPrompt(&prompt);
         EXPECT_TRUE(loaded.LoadFile(Write("damaged.xml", content))) << what;
-        ASSERT_GE(loaded.m_tracks.GetCount(), 1) << what;
-        EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetLabel(), "Attaque") << what;
-        EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetSegments().size(), 2u) << what;
+        ASSERT_GE(loaded.Tracks().GetCount(), 1) << what;
+        EXPECT_EQ(loaded.Tracks().GetTrack(0)->GetLabel(), "Attaque") << what;
+        EXPECT_EQ(loaded.Tracks().GetTrack(0)->GetSegments().size(), 2u) << what;
         EXPECT_EQ(prompt.informed, (std::vector<std::string>{CTimeline::kLoadDamagedText})) << what;
         EXPECT_TRUE(prompt.texts.empty()) << what;
     }
 
     // The same file whole says nothing.
     ASSERT_TRUE(m_timeline.LoadFile(Path("whole.xml")));
-    EXPECT_EQ(m_timeline.m_tracks.GetCount(), 2);
+    EXPECT_EQ(m_timeline.Tracks().GetCount(), 2);
     EXPECT_TRUE(m_prompt.informed.empty());
     EXPECT_TRUE(m_prompt.texts.empty());
 }
 
 TEST_F(FileFormat, DamagedFileWithNothingReadableIsNotOpened)
 {
-    const Track* sample = m_timeline.m_tracks.GetTrack(0);
+    const Track* sample = m_timeline.Tracks().GetTrack(0);
     for (const std::string content : {"<?xml version='1.0'?>", "not xml at all", "\xEF\xBB\xBF"}) {
         m_prompt.texts.clear();
         EXPECT_FALSE(m_timeline.LoadFile(Write("nothing.xml", content))) << content;
         EXPECT_EQ(m_prompt.texts, (std::vector<std::string>{CTimeline::kLoadFailedText})) << content;
         EXPECT_TRUE(m_prompt.informed.empty());
-        EXPECT_EQ(m_timeline.m_tracks.GetTrack(0), sample);
+        EXPECT_EQ(m_timeline.Tracks().GetTrack(0), sample);
     }
 }
 
@@ -203,18 +199,18 @@ TEST_F(FileFormat, DocumentTypesThatDeclareAnythingAreRefused)
                                    + "</piste></corps>"},
         {"element", "<!DOCTYPE corps [<!ELEMENT corps ANY>]><corps><piste/></corps>"},
     };
-    const Track* sample = m_timeline.m_tracks.GetTrack(0);
+    const Track* sample = m_timeline.Tracks().GetTrack(0);
     for (const auto& [what, content] : documents) {
         m_prompt.texts.clear();
         EXPECT_FALSE(m_timeline.LoadFile(Write("entities.xml", "<?xml version='1.0'?>" + content))) << what;
         EXPECT_EQ(m_prompt.texts, (std::vector<std::string>{CTimeline::kLoadFailedText})) << what;
-        EXPECT_EQ(m_timeline.m_tracks.GetCount(), 1) << what;
-        EXPECT_EQ(m_timeline.m_tracks.GetTrack(0), sample) << what;
+        EXPECT_EQ(m_timeline.Tracks().GetCount(), 1) << what;
+        EXPECT_EQ(m_timeline.Tracks().GetTrack(0), sample) << what;
     }
 
     // A document type without entities, and the predefined ones, still read.
     LoadBody("<piste libelle='&lt;&amp;&gt;&#233;'/>");
-    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), "<&>\xC3\xA9");
+    EXPECT_EQ(m_timeline.Tracks().GetTrack(0)->GetLabel(), "<&>\xC3\xA9");
     ASSERT_TRUE(m_timeline.LoadFile(Write("doctype.xml", "<!DOCTYPE corps><corps><piste libelle='d'/></corps>")));
     EXPECT_EQ(Labels(m_timeline), (std::vector<std::string>{"d"}));
 }
@@ -246,7 +242,7 @@ TEST_F(FileFormat, FilesBuiltToStallTheParserAreRefused)
         m_prompt.texts.clear();
         EXPECT_FALSE(m_timeline.LoadFile(Write("stall.xml", content))) << what;
         EXPECT_EQ(m_prompt.texts, (std::vector<std::string>{CTimeline::kLoadFailedText})) << what;
-        EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), " ") << what; // the sample, untouched
+        EXPECT_EQ(m_timeline.Tracks().GetTrack(0)->GetLabel(), " ") << what; // the sample, untouched
     }
 
     // A hundred thousand faults, each one formatted and copied by the
@@ -259,15 +255,15 @@ TEST_F(FileFormat, FilesBuiltToStallTheParserAreRefused)
     loaded.SetUserPrompt(&prompt);
     EXPECT_TRUE(loaded.LoadFile(Write("faults.xml", "<corps><piste libelle='lu'/><piste>" + faults
                                                          + "</piste><piste libelle='fin'/></corps>")));
-    ASSERT_GE(loaded.m_tracks.GetCount(), 1);
-    EXPECT_EQ(loaded.m_tracks.GetTrack(0)->GetLabel(), "lu");
+    ASSERT_GE(loaded.Tracks().GetCount(), 1);
+    EXPECT_EQ(loaded.Tracks().GetTrack(0)->GetLabel(), "lu");
     EXPECT_EQ(prompt.informed, (std::vector<std::string>{CTimeline::kLoadDamagedText}));
 
     // Quoted values may hold '=' and '>' without being counted; a few
     // namespaces are fine.
     const std::string many(5000, '=');
     LoadBody("<!-- " + many + " --><piste libelle='" + many + ">" + many + "' xmlns='u' xmlns:x='v'/>");
-    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), many + ">" + many);
+    EXPECT_EQ(m_timeline.Tracks().GetTrack(0)->GetLabel(), many + ">" + many);
 }
 
 TEST_F(FileFormat, SaveThroughDanglingLinkCreatesTargetAndKeepsLink)
@@ -322,6 +318,6 @@ TEST_F(FileFormat, ReadingWhileParsingGivesWhatTheWholeDocumentHolds)
         RecordingPrompt prompt;
         loaded.SetUserPrompt(&prompt);
         loaded.LoadFile(Write("streamed.xml", content));
-        EXPECT_EQ(Describe(loaded.m_tracks), DescribeWholeDocument(content)) << content;
+        EXPECT_EQ(Describe(loaded.Tracks()), DescribeWholeDocument(content)) << content;
     }
 }

@@ -131,7 +131,7 @@ TEST_F(FileFormat, DamagedFilesGiveTheTracksOfTheWholeDocument)
         const bool read = loaded.LoadFile(Write("damaged.xml", content));
         ASSERT_EQ(read, expected.has_value()) << "seed " << seed << ": " << content;
         if (read) {
-            ASSERT_EQ(Describe(loaded.m_tracks), *expected) << "seed " << seed << ": " << content;
+            ASSERT_EQ(Describe(loaded.Tracks()), *expected) << "seed " << seed << ": " << content;
         }
     }
 }
@@ -155,7 +155,7 @@ TEST_F(FileFormat, ExceptionsFromTheReadingReachTheCallerAfterTheParse)
     ThrowingHandler past(kEvents + 1);
     EXPECT_TRUE(ReadXmlFile(path, past).read);
     LoadBody("<piste libelle='after'/>");
-    EXPECT_EQ(m_timeline.m_tracks.GetTrack(0)->GetLabel(), "after");
+    EXPECT_EQ(m_timeline.Tracks().GetTrack(0)->GetLabel(), "after");
 }
 
 // libxml2's global state belongs to the whole process (another thread may

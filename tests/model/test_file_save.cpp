@@ -207,10 +207,10 @@ TEST_F(FileFormat, SaveWritesTheBytesLibxml2WroteFromATree)
     for (unsigned seed = 0; seed < 40; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 random(seed);
-        m_timeline.m_tracks.RemoveAll();
+        TrackList built;
         const size_t tracks = seed == 0 ? 0 : random() % 8;
         for (size_t t = 0; t < tracks; ++t) {
-            Track* track = m_timeline.m_tracks.AppendTrack();
+            Track* track = built.AppendTrack();
             track->SetLabel(RandomText(random));
             const size_t segments = random() % 6;
             for (size_t i = 0; i < segments; ++i) {
@@ -229,10 +229,11 @@ TEST_F(FileFormat, SaveWritesTheBytesLibxml2WroteFromATree)
             std::string huge;
             while (huge.size() < 2'500'000)
                 huge += RandomText(random);
-            m_timeline.m_tracks.InsertTrack(0, std::make_unique<Track>());
-            m_timeline.m_tracks.GetTrack(0)->SetLabel(huge);
+            built.InsertTrack(0, std::make_unique<Track>());
+            built.GetTrack(0)->SetLabel(huge);
         }
+        m_timeline.ReplaceTracks(std::move(built));
         ASSERT_TRUE(m_timeline.SaveFile(Path("streamed.xml")));
-        EXPECT_TRUE(Read(Path("streamed.xml")) == LibxmlSerialisation(m_timeline.m_tracks));
+        EXPECT_TRUE(Read(Path("streamed.xml")) == LibxmlSerialisation(m_timeline.Tracks()));
     }
 }

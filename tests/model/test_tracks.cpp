@@ -4,24 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "TestTracks.h"
 #include "Timeline.h"
 
 namespace {
 
-std::unique_ptr<Segment> MakeSegment(double start, double end, const std::string& comment = " ", int video = 0)
+std::unique_ptr<Segment> Made(double start, double end, const std::string& comment = " ", int video = 0)
 {
-    auto s = std::make_unique<Segment>();
-    s->m_start = start;
-    s->m_end = end;
-    s->m_comment = comment;
-    s->m_videoNumber = video;
-    return s;
+    return MakeSegment(start, end, " ", comment, video);
 }
-
-// A timeline with no tracks, for tests that build their own.
-struct EmptyTimeline : CTimeline {
-    EmptyTimeline() { m_tracks.RemoveAll(); }
-};
 
 std::vector<std::string> Labels(const TrackList& list)
 {
@@ -36,8 +27,8 @@ std::vector<std::string> Labels(const TrackList& list)
 TEST(Sample, NewTimelineHoldsOneSampleTrackAndSegment)
 {
     CTimeline timeline;
-    ASSERT_EQ(timeline.m_tracks.GetCount(), 1);
-    const Track* track = timeline.m_tracks.GetTrack(0);
+    ASSERT_EQ(timeline.Tracks().GetCount(), 1);
+    const Track* track = timeline.Tracks().GetTrack(0);
     EXPECT_EQ(track->GetLabel(), " ");
     ASSERT_EQ(track->GetSegments().size(), 1u);
     const Segment& s = *track->GetSegments().front();
@@ -74,15 +65,15 @@ INSTANTIATE_TEST_SUITE_P(Bounds, SetBoundsTest,
 TEST(FindSegmentAt, InclusiveBoundsAndNothingAtOrBelowZero)
 {
     CTimeline timeline;
-    Track* sample = timeline.m_tracks.GetTrack(0);
-    const Segment* only = sample->GetSegments().front().get();
+    const Track* sample = timeline.Tracks().GetTrack(0);
+    const Segment* only = sample->GetSegments().front();
     EXPECT_EQ(sample->FindSegmentAt(1.0), only);
     EXPECT_EQ(sample->FindSegmentAt(100.0), only);
     EXPECT_EQ(sample->FindSegmentAt(0.5), nullptr);
     EXPECT_EQ(sample->FindSegmentAt(100.01), nullptr);
 
     Track fromZero;
-    fromZero.AppendSegment(MakeSegment(0.0, 5.0));
+    fromZero.AppendSegment(Made(0.0, 5.0));
     EXPECT_EQ(fromZero.FindSegmentAt(0.0), nullptr);
     EXPECT_EQ(fromZero.FindSegmentAt(-1.0), nullptr);
     EXPECT_NE(fromZero.FindSegmentAt(0.01), nullptr);
@@ -91,12 +82,12 @@ TEST(FindSegmentAt, InclusiveBoundsAndNothingAtOrBelowZero)
 TEST(FindSegmentAt, FirstInInsertionOrderWinsAndInvertedNeverMatches)
 {
     Track track;
-    track.AppendSegment(MakeSegment(500.0, 1.0)); // inverted, as a file may give
-    track.AppendSegment(MakeSegment(1.0, 10.0));
-    track.AppendSegment(MakeSegment(5.0, 20.0));
-    const Segment* first = track.GetSegments()[1].get();
+    track.AppendSegment(Made(500.0, 1.0)); // inverted, as a file may give
+    track.AppendSegment(Made(1.0, 10.0));
+    track.AppendSegment(Made(5.0, 20.0));
+    const Segment* first = track.GetSegments()[1];
     EXPECT_EQ(track.FindSegmentAt(7.0), first);
-    EXPECT_EQ(track.FindSegmentAt(15.0), track.GetSegments()[2].get());
+    EXPECT_EQ(track.FindSegmentAt(15.0), track.GetSegments()[2]);
     EXPECT_EQ(track.FindSegmentAt(300.0), nullptr);
 }
 
@@ -108,12 +99,14 @@ TEST(GetSegmentText, SeparatorFollowsEveryEntryInTrackOrder)
     timeline.GetSegmentText(text);
     EXPECT_EQ(text, std::string(CTimeline::kSampleComment) + "  |  ");
 
-    EmptyTimeline two;
-    two.m_tracks.AppendTrack()->AppendSegment(MakeSegment(1.0, 10.0, "a"));
-    Track* second = two.m_tracks.AppendTrack();
-    second->AppendSegment(MakeSegment(2.0, 9.0, "b"));
-    second->AppendSegment(MakeSegment(3.0, 4.0, " "));
-    second->AppendSegment(MakeSegment(9.0, 2.0, "inverted"));
+    CTimeline two;
+    TrackList tracks;
+    tracks.AppendTrack()->AppendSegment(Made(1.0, 10.0, "a"));
+    Track* second = tracks.AppendTrack();
+    second->AppendSegment(Made(2.0, 9.0, "b"));
+    second->AppendSegment(Made(3.0, 4.0, " "));
+    second->AppendSegment(Made(9.0, 2.0, "inverted"));
+    two.ReplaceTracks(std::move(tracks));
     two.m_currentTime = 3.5;
     two.GetSegmentText(text);
     EXPECT_EQ(text, "a  |  b  |     |  ");
@@ -125,8 +118,10 @@ TEST(GetSegmentText, SeparatorFollowsEveryEntryInTrackOrder)
 
 TEST(LookupsAtTimeZero, TextCountsZeroWhileSegmentLookupsDoNot)
 {
-    EmptyTimeline timeline;
-    timeline.m_tracks.AppendTrack()->AppendSegment(MakeSegment(0.0, 5.0, "zero", 9));
+    CTimeline timeline;
+    TrackList tracks;
+    tracks.AppendTrack()->AppendSegment(Made(0.0, 5.0, "zero", 9));
+    timeline.ReplaceTracks(std::move(tracks));
     timeline.m_currentTime = 0.0;
     std::string text;
     timeline.GetSegmentText(text);
@@ -144,9 +139,11 @@ class CompanionNumberTest : public testing::TestWithParam<VideoCase> {};
 
 TEST_P(CompanionNumberTest, SelectedTrackWinsElseLastNumberedTrack)
 {
-    EmptyTimeline timeline;
+    CTimeline timeline;
+    TrackList tracks;
     for (int n : GetParam().numbers)
-        timeline.m_tracks.AppendTrack()->AppendSegment(MakeSegment(1.0, 10.0, " ", n));
+        tracks.AppendTrack()->AppendSegment(Made(1.0, 10.0, " ", n));
+    timeline.ReplaceTracks(std::move(tracks));
     timeline.m_currentTime = 5.0;
     timeline.m_selectedTrack = GetParam().selected;
     EXPECT_EQ(timeline.GetCompanionVideoNumber(), GetParam().expected);
@@ -160,10 +157,12 @@ INSTANTIATE_TEST_SUITE_P(Numbers, CompanionNumberTest,
 
 TEST(UpdateCurrentSegment, FollowsSelectedTrackAndClearsWhenNothingThere)
 {
-    EmptyTimeline timeline;
-    timeline.m_tracks.AppendTrack()->AppendSegment(MakeSegment(1.0, 10.0));
-    timeline.m_tracks.AppendTrack()->AppendSegment(MakeSegment(20.0, 30.0));
-    const Segment* onSecond = timeline.m_tracks.GetTrack(1)->GetSegments().front().get();
+    CTimeline timeline;
+    TrackList tracks;
+    tracks.AppendTrack()->AppendSegment(Made(1.0, 10.0));
+    tracks.AppendTrack()->AppendSegment(Made(20.0, 30.0));
+    timeline.ReplaceTracks(std::move(tracks));
+    const Segment* onSecond = timeline.Tracks().GetTrack(1)->GetSegments().front();
 
     timeline.m_selectedTrack = 1;
     timeline.m_currentTime = 5.0; // only the unselected track has a segment here
@@ -227,14 +226,19 @@ TEST(TrackList, RemoveAndGetOutsideTheListChangeNothing)
     EXPECT_EQ(list.GetCount(), 0);
 }
 
-TEST(TrackList, RemovingSelectedLastTrackLeavesSelectionNamingNoTrack)
+TEST(TrackList, ALoadWithFewerTracksLeavesSelectionNamingNoTrack)
 {
     CTimeline timeline;
-    timeline.m_tracks.AppendTrack();
+    TrackList two;
+    two.AppendTrack();
+    two.AppendTrack();
+    timeline.ReplaceTracks(std::move(two));
     timeline.m_selectedTrack = 1;
-    timeline.m_tracks.RemoveTrack(timeline.m_selectedTrack);
-    EXPECT_EQ(timeline.m_selectedTrack, timeline.m_tracks.GetCount());
-    EXPECT_EQ(timeline.m_tracks.GetTrack(timeline.m_selectedTrack), nullptr);
+    TrackList one;
+    one.AppendTrack();
+    timeline.ReplaceTracks(std::move(one));
+    EXPECT_EQ(timeline.m_selectedTrack, timeline.Tracks().GetCount());
+    EXPECT_EQ(timeline.Tracks().GetTrack(timeline.m_selectedTrack), nullptr);
     timeline.m_currentTime = 50.0;
     EXPECT_EQ(timeline.UpdateCurrentSegment(), nullptr);
 }
@@ -242,8 +246,8 @@ TEST(TrackList, RemovingSelectedLastTrackLeavesSelectionNamingNoTrack)
 TEST(Track, RemoveSegmentByIdentityOnly)
 {
     Track track;
-    track.AppendSegment(MakeSegment(1.0, 2.0));
-    track.AppendSegment(MakeSegment(1.0, 2.0));
+    track.AppendSegment(Made(1.0, 2.0));
+    track.AppendSegment(Made(1.0, 2.0));
     Segment stranger;
     stranger.SetBounds(1.0, 2.0);
     track.RemoveSegment(&stranger);
@@ -251,10 +255,10 @@ TEST(Track, RemoveSegmentByIdentityOnly)
     track.AppendSegment(nullptr);
     ASSERT_EQ(track.GetSegments().size(), 2u);
 
-    const Segment* second = track.GetSegments()[1].get();
-    track.RemoveSegment(track.GetSegments()[0].get());
+    const Segment* second = track.GetSegments()[1];
+    track.RemoveSegment(track.GetSegments()[0]);
     ASSERT_EQ(track.GetSegments().size(), 1u);
-    EXPECT_EQ(track.GetSegments()[0].get(), second);
+    EXPECT_EQ(track.GetSegments()[0], second);
 }
 
 namespace {

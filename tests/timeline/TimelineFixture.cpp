@@ -1,5 +1,7 @@
 #include "TimelineFixture.h"
 
+#include "TestTracks.h"
+
 #include <cctype>
 #include <cmath>
 
@@ -90,33 +92,40 @@ void TimelineFixture::SetUp()
     m_timeline.m_viewRect = {0, 0, kWidth, kHeight};
     m_timeline.SetRenderer(std::move(renderer));
 
-    m_timeline.m_tracks.RemoveAll();
-    m_timeline.m_viewStart = 0;
-    m_timeline.m_viewSpan = 100;
-    m_timeline.m_trackScroll = 0;
+    m_timeline.ReplaceTracks(TrackList());
+    m_timeline.SetView(0, 100, 0);
     m_timeline.m_selectedTrack = 0;
     m_timeline.m_currentSegment = nullptr;
     // Far left, under the label column: out of the way unless a test wants it.
     m_timeline.m_currentTime = -1000.0;
 }
 
+void TimelineFixture::ChangeTracks(const std::function<void(TrackList&)>& change)
+{
+    // The tests change titles, bounds and labels, never what is current.
+    const Segment* current = m_timeline.m_currentSegment;
+    TrackList tracks;
+    m_timeline.ExchangeTracks(tracks);
+    change(tracks);
+    m_timeline.ExchangeTracks(tracks);
+    m_timeline.m_currentSegment = current;
+}
+
 Track& TimelineFixture::AddTrack(const std::string& label)
 {
-    Track* track = m_timeline.m_tracks.AppendTrack();
-    track->SetLabel(label);
-    m_timeline.NoteChange();
+    Track* track = nullptr;
+    ChangeTracks([&](TrackList& tracks) {
+        track = tracks.AppendTrack();
+        track->SetLabel(label);
+    });
     return *track;
 }
 
 Segment& TimelineFixture::AddSegment(Track& track, double start, double end, const std::string& title)
 {
-    auto segment = std::make_unique<Segment>();
-    segment->m_start = start;
-    segment->m_end = end;
-    segment->SetTitle(title);
+    auto segment = MakeSegment(start, end, title);
     Segment& added = *segment;
-    track.AppendSegment(std::move(segment));
-    m_timeline.NoteChange();
+    ChangeTracks([&](TrackList&) { track.AppendSegment(std::move(segment)); });
     return added;
 }
 

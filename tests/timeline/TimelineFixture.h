@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,7 +46,12 @@ protected:
 
     void SetUp() override;
 
+    // The timeline's tracks taken out, changed and put back, as a load would
+    // give them: each counts as a change. Tracks and segments keep their
+    // identity, and the current segment stays (no change may remove it).
+    void ChangeTracks(const std::function<void(TrackList&)>& change);
     Track& AddTrack(const std::string& label = " ");
+    // `track` is one of the timeline's.
     Segment& AddSegment(Track& track, double start, double end, const std::string& title = " ");
     // One refresh tick's drawing, then the picture.
     QImage DrawFrame();

@@ -53,9 +53,7 @@ TEST_P(Culling, LeavesThePictureUnchanged)
 {
     BuildScene();
     const View& v = GetParam();
-    m_timeline.m_viewStart = v.viewStart;
-    m_timeline.m_viewSpan = v.viewSpan;
-    m_timeline.m_trackScroll = v.trackScroll;
+    m_timeline.SetView(v.viewStart, v.viewSpan, v.trackScroll);
     m_timeline.m_selectedTrack = v.selectedTrack;
     m_timeline.m_currentTime = v.currentTime;
 

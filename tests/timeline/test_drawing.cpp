@@ -35,8 +35,7 @@ TEST_F(Drawing, NoTracksShowsBackgroundLabelColumnAndTimeLineOnly)
 
 TEST_F(Drawing, BarLiesWhereTheTimeMappingPutsIt)
 {
-    m_timeline.m_viewStart = 100;
-    m_timeline.m_viewSpan = 285;
+    m_timeline.SetView(100, 285, m_timeline.TrackScroll());
     Track& track = AddTrack();
     AddSegment(track, 157.0, 385.0); // x 294 to 750
     AddTrack();
@@ -100,8 +99,7 @@ TEST_F(Drawing, TimeLineIsBlackAcrossTheRows)
     Track& track = AddTrack();
     AddSegment(track, 100.0, 385.0);
     AddTrack();
-    m_timeline.m_viewStart = 100;
-    m_timeline.m_viewSpan = 285;
+    m_timeline.SetView(100, 285, m_timeline.TrackScroll());
     m_timeline.m_currentTime = 157.0; // x 294
     const QImage frame = DrawFrame();
     for (int y : {3, 20, 40, 240})
@@ -141,7 +139,7 @@ TEST_F(Drawing, TrackScrollMovesRowsUp)
     EXPECT_TRUE(HasColour(frame, 400, 62, kBar));
     EXPECT_TRUE(HasColour(frame, 170, 62, kSelectedCell));
 
-    m_timeline.m_trackScroll = 50;
+    m_timeline.SetView(m_timeline.ViewStart(), m_timeline.ViewSpan(), 50);
     frame = DrawFrame();
     EXPECT_TRUE(HasColour(frame, 400, 1, kBar)) << "the separator above may take row 0";
     EXPECT_TRUE(HasColour(frame, 400, 23, kBar));
@@ -180,7 +178,7 @@ TEST_F(Drawing, RowScrolledAboveItsBaselineShowsNoText)
 {
     Track& track = AddTrack("gjpqy");
     AddSegment(track, 20.0, 100.0, "gjpqy");
-    m_timeline.m_trackScroll = 18; // baseline 1 pixel above the top, descenders below it
+    m_timeline.SetView(m_timeline.ViewStart(), m_timeline.ViewSpan(), 18); // baseline 1 pixel above the top, descenders below it
     const QImage frame = DrawFrame();
     EXPECT_TRUE(HasColour(frame, 600, 2, kBar));
     EXPECT_EQ(CountColour(frame, QRect(0, 0, kWidth, kHeight), kText), 0);
@@ -191,9 +189,9 @@ TEST_F(Drawing, SpanBelowOneIsDrawnAsOneAndStoredBack)
     Track& track = AddTrack();
     AddSegment(track, 0.5, 1.0); // with a span of 1: x 465 to 750
     for (int span : {0, -7}) {
-        m_timeline.m_viewSpan = span;
+        m_timeline.SetView(m_timeline.ViewStart(), span, m_timeline.TrackScroll());
         const QImage frame = DrawFrame();
-        EXPECT_EQ(m_timeline.m_viewSpan, 1);
+        EXPECT_EQ(m_timeline.ViewSpan(), 1);
         EXPECT_TRUE(HasColour(frame, 463, 12, kBackground)) << "span " << span;
         EXPECT_TRUE(HasColour(frame, 467, 12, kBar)) << "span " << span;
         EXPECT_TRUE(HasColour(frame, 748, 12, kBar)) << "span " << span;

@@ -58,24 +58,17 @@ TEST_F(FrameSkipping, AnUnchangedStateIsNeitherDrawnNorPresentedAgain)
 TEST_F(FrameSkipping, EachInputOfThePictureCausesADrawThatMatchesThePlainOne)
 {
     const std::vector<std::pair<std::string, std::function<void()>>> changes = {
-        {"view start", [this] { m_timeline.m_viewStart = 5; }},
-        {"view span", [this] { m_timeline.m_viewSpan = 50; }},
-        {"track scroll", [this] { m_timeline.m_trackScroll = 7; }},
+        {"view start", [this] { m_timeline.SetView(5, m_timeline.ViewSpan(), m_timeline.TrackScroll()); }},
+        {"view span", [this] { m_timeline.SetView(m_timeline.ViewStart(), 50, m_timeline.TrackScroll()); }},
+        {"track scroll", [this] { m_timeline.SetView(m_timeline.ViewStart(), m_timeline.ViewSpan(), 7); }},
         {"selected track", [this] { m_timeline.m_selectedTrack = 1; }},
         {"current time", [this] { m_timeline.m_currentTime = 40.0; }},
         {"current segment", [this] { m_timeline.m_currentSegment = m_second; }},
         {"no current segment", [this] { m_timeline.m_currentSegment = nullptr; }},
-        {"title", [this] {
-             m_second->SetTitle("Autre titre");
-             m_timeline.NoteChange();
-         }},
-        {"bounds", [this] {
-             m_first->SetBounds(0.0, 90.0);
-             m_timeline.NoteChange();
-         }},
+        {"title", [this] { ChangeTracks([this](TrackList&) { m_second->SetTitle("Autre titre"); }); }},
+        {"bounds", [this] { ChangeTracks([this](TrackList&) { m_first->SetBounds(0.0, 90.0); }); }},
         {"label", [this] {
-             m_timeline.m_tracks.GetTrack(0)->SetLabel("Renomm\xC3\xA9" "e");
-             m_timeline.NoteChange();
+             ChangeTracks([](TrackList& tracks) { tracks.GetTrack(0)->SetLabel("Renomm\xC3\xA9" "e"); });
          }},
         {"new track", [this] { AddTrack("Piste C"); }},
     };
@@ -95,13 +88,13 @@ TEST_F(FrameSkipping, EachInputOfThePictureCausesADrawThatMatchesThePlainOne)
 
 TEST_F(FrameSkipping, ASpanBelowOneIsRaisedEvenWhenNothingIsDrawn)
 {
-    m_timeline.m_viewSpan = 0;
+    m_timeline.SetView(m_timeline.ViewStart(), 0, m_timeline.TrackScroll());
     ASSERT_TRUE(Tick());
-    EXPECT_EQ(m_timeline.m_viewSpan, 1);
+    EXPECT_EQ(m_timeline.ViewSpan(), 1);
     // The next tick copies the scroll bar's page of 0 again.
-    m_timeline.m_viewSpan = 0;
+    m_timeline.SetView(m_timeline.ViewStart(), 0, m_timeline.TrackScroll());
     EXPECT_FALSE(Tick());
-    EXPECT_EQ(m_timeline.m_viewSpan, 1);
+    EXPECT_EQ(m_timeline.ViewSpan(), 1);
 }
 
 // A resized surface has lost its picture: the same state is drawn again.

@@ -69,7 +69,7 @@ TEST_F(HiDpi, LabelKeepsItsHeightAgainstItsRowAndSitsOnItsBaseline)
 
 TEST_F(HiDpi, BarsRowsAndTitlesAgreeInDevicePixels)
 {
-    m_timeline.m_viewSpan = 100;
+    m_timeline.SetView(m_timeline.ViewStart(), 100, m_timeline.TrackScroll());
     Track& track = AddTrack("A");
     AddSegment(track, 0, 50, "H"); // x 180 to 465
     const QImage frame = DrawFrame();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -42,12 +43,21 @@ protected:
         AddSegment(track, start, end, kTitles[Pick(0, 6)]);
     }
 
-    Segment* RandomSegment()
+    const Segment* RandomSegment()
     {
-        Track* track = m_timeline.m_tracks.GetTrack(Pick(0, m_timeline.m_tracks.GetCount() - 1));
+        const Track* track = m_timeline.Tracks().GetTrack(Pick(0, m_timeline.Tracks().GetCount() - 1));
         if (track == nullptr || track->GetSegments().empty())
             return nullptr;
-        return track->GetSegments()[Pick(0, static_cast<int>(track->GetSegments().size()) - 1)].get();
+        return track->GetSegments()[Pick(0, static_cast<int>(track->GetSegments().size()) - 1)];
+    }
+    // That very segment, to change while the tracks are out of the timeline.
+    static Segment& Held(TrackList& tracks, const Segment* segment)
+    {
+        for (Track* track : tracks)
+            for (Segment* held : track->GetSegments())
+                if (held == segment)
+                    return *held;
+        throw std::logic_error("not one of the timeline's segments");
     }
 
     // One random change; returns what it was.
@@ -55,16 +65,16 @@ protected:
     {
         switch (Pick(0, 11)) {
         case 0:
-            m_timeline.m_viewStart = Pick(-500, 1200);
+            m_timeline.SetView(Pick(-500, 1200), m_timeline.ViewSpan(), m_timeline.TrackScroll());
             return "view start";
         case 1:
-            m_timeline.m_viewSpan = Pick(0, 2500);
+            m_timeline.SetView(m_timeline.ViewStart(), Pick(0, 2500), m_timeline.TrackScroll());
             return "view span";
         case 2:
-            m_timeline.m_trackScroll = Pick(0, 700);
+            m_timeline.SetView(m_timeline.ViewStart(), m_timeline.ViewSpan(), Pick(0, 700));
             return "track scroll";
         case 3:
-            m_timeline.m_selectedTrack = Pick(0, m_timeline.m_tracks.GetCount());
+            m_timeline.m_selectedTrack = Pick(0, m_timeline.Tracks().GetCount());
             return "selected track";
         case 4:
             m_timeline.m_currentTime = Real(-100.0, 1500.0);
@@ -73,25 +83,31 @@ protected:
             m_timeline.m_currentSegment = Pick(0, 4) == 0 ? nullptr : RandomSegment();
             return "current segment";
         case 6:
-            if (Segment* segment = RandomSegment()) {
-                segment->SetTitle(kTitles[Pick(0, 6)]);
-                m_timeline.NoteChange();
-            }
+            if (const Segment* segment = RandomSegment())
+                ChangeTracks([&](TrackList& tracks) { Held(tracks, segment).SetTitle(kTitles[Pick(0, 6)]); });
             return "a title";
         case 7:
-            if (Segment* segment = RandomSegment()) {
-                segment->m_start = Real(-400.0, 1400.0);
-                segment->m_end = segment->m_start + Real(0.01, 150.0);
-                m_timeline.NoteChange();
+            if (const Segment* segment = RandomSegment()) {
+                ChangeTracks([&](TrackList& tracks) {
+                    Segment& held = Held(tracks, segment);
+                    held.m_start = Real(-400.0, 1400.0);
+                    held.m_end = held.m_start + Real(0.01, 150.0);
+                });
             }
             return "bounds";
         case 8:
-            AddRandomSegment(*m_timeline.m_tracks.GetTrack(Pick(0, m_timeline.m_tracks.GetCount() - 1)));
+        {
+            const int position = Pick(0, m_timeline.Tracks().GetCount() - 1);
+            Track* track = nullptr;
+            ChangeTracks([&](TrackList& tracks) { track = tracks.GetTrack(position); });
+            AddRandomSegment(*track);
             return "a new segment";
-        case 9:
-            m_timeline.m_tracks.GetTrack(Pick(0, m_timeline.m_tracks.GetCount() - 1))->SetLabel(kTitles[Pick(0, 6)]);
-            m_timeline.NoteChange();
+        }
+        case 9: {
+            const int position = Pick(0, m_timeline.Tracks().GetCount() - 1);
+            ChangeTracks([&](TrackList& tracks) { tracks.GetTrack(position)->SetLabel(kTitles[Pick(0, 6)]); });
             return "a label";
+        }
         case 10:
             return "nothing";
         default:
@@ -116,8 +132,7 @@ protected:
 
 TEST_P(LayerCaching, EveryFrameIsThePlainDrawingsPicture)
 {
-    m_timeline.m_viewStart = Pick(-200, 600);
-    m_timeline.m_viewSpan = Pick(1, 1500);
+    m_timeline.SetView(Pick(-200, 600), Pick(1, 1500), m_timeline.TrackScroll());
     m_timeline.m_currentTime = Real(0.0, 1000.0);
     int textFrames = 0;
     for (int step = 0; step < 30; ++step) {
@@ -136,7 +151,7 @@ TEST_P(LayerCaching, EveryFrameIsThePlainDrawingsPicture)
 // The tick's path: frames skipped or drawn, the layer kept or redrawn.
 TEST_P(LayerCaching, TicksShowThePlainDrawingsPicture)
 {
-    m_timeline.m_viewSpan = Pick(1, 1500);
+    m_timeline.SetView(m_timeline.ViewStart(), Pick(1, 1500), m_timeline.TrackScroll());
     for (int step = 0; step < 25; ++step) {
         const std::string changed = step == 0 ? "first frame" : Change();
         SCOPED_TRACE("step " + std::to_string(step) + ": " + changed);

@@ -187,17 +187,17 @@ protected:
     std::string PickView(std::mt19937& random, int view)
     {
         std::uniform_int_distribution<int> startOf(-100, 500), spanOf(40, 900), scrollOf(0, 200), trackOf(0, 15);
-        m_timeline.m_viewStart = startOf(random);
         // Spans equal to the area's time width put anchors on exact pixels.
-        m_timeline.m_viewSpan = view == 0 ? kWidth - 180 : spanOf(random);
-        m_timeline.m_trackScroll = scrollOf(random);
+        const int start = startOf(random);
+        const int span = view == 0 ? kWidth - 180 : spanOf(random);
+        m_timeline.SetView(start, span, scrollOf(random));
         m_timeline.m_selectedTrack = trackOf(random);
-        Track* selected = m_timeline.m_tracks.GetTrack(m_timeline.m_selectedTrack);
+        const Track* selected = m_timeline.Tracks().GetTrack(m_timeline.m_selectedTrack);
         m_timeline.m_currentSegment =
-            selected != nullptr && view % 2 == 1 ? selected->GetSegments()[view * 11].get() : nullptr;
-        m_timeline.m_currentTime = m_timeline.m_viewStart + 30.5;
-        return "view " + std::to_string(view) + ": start " + std::to_string(m_timeline.m_viewStart) + " span " +
-               std::to_string(m_timeline.m_viewSpan) + " scroll " + std::to_string(m_timeline.m_trackScroll);
+            selected != nullptr && view % 2 == 1 ? selected->GetSegments()[view * 11] : nullptr;
+        m_timeline.m_currentTime = m_timeline.ViewStart() + 30.5;
+        return "view " + std::to_string(view) + ": start " + std::to_string(m_timeline.ViewStart()) + " span " +
+               std::to_string(m_timeline.ViewSpan()) + " scroll " + std::to_string(m_timeline.TrackScroll());
     }
 
     // Drawn unculled, every layer drawn: the reference.

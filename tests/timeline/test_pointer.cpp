@@ -30,15 +30,15 @@ Segment* AddSegment(Track& track, double start, double end)
 struct ThreeTracks {
     ThreeTracks()
     {
-        timeline.m_tracks.RemoveAll();
-        Track* top = timeline.m_tracks.AppendTrack();
-        Track* middle = timeline.m_tracks.AppendTrack();
-        timeline.m_tracks.AppendTrack();
+        TrackList tracks;
+        Track* top = tracks.AppendTrack();
+        Track* middle = tracks.AppendTrack();
+        tracks.AppendTrack();
         topSegment = AddSegment(*top, 110.0, 120.0);
         middleSegment = AddSegment(*middle, 200.0, 300.0);
+        timeline.ReplaceTracks(std::move(tracks));
         timeline.m_viewRect = {0, 0, 750, 244};
-        timeline.m_viewStart = 100;
-        timeline.m_viewSpan = 285;
+        timeline.SetView(100, 285, timeline.TrackScroll());
         timeline.m_selectedTrack = 1;
         timeline.m_currentTime = 150.0;
     }
@@ -247,7 +247,7 @@ TEST(PointerSampling, SelectedIndexNamingNoTrackFindsNoSegment)
 TEST(PointerSampling, NoTracksNoSelectionChangeAndNoMenuOverTheTimeArea)
 {
     ThreeTracks data;
-    data.timeline.m_tracks.RemoveAll();
+    data.timeline.ReplaceTracks(TrackList());
     data.timeline.m_selectedTrack = 0;
     for (int y : {-3, 0, 1, 10, 100}) {
         const PointerDecision decision = DecidePointer(At(400, y, false, true), 0, data.timeline);
@@ -270,14 +270,14 @@ TEST(PointerHitTest, RowsOfTwentyFivePixelsScrolledByTheTrackScroll)
         {60, 1, 2},  {60, 16, {}}, {0, 0, 0},
     };
     for (const auto& c : cases) {
-        timeline.m_trackScroll = c.scroll;
+        timeline.SetView(timeline.ViewStart(), timeline.ViewSpan(), c.scroll);
         EXPECT_EQ(timeline.TrackRowAt(c.y), c.row) << "scroll " << c.scroll << " y " << c.y;
         timeline.m_selectedTrack = 1;
         timeline.SelectTrackAt(400, c.y);
         EXPECT_EQ(timeline.m_selectedTrack, c.row.value_or(1)) << "scroll " << c.scroll << " y " << c.y;
     }
-    timeline.m_tracks.RemoveAll();
-    timeline.m_trackScroll = 0;
+    timeline.ReplaceTracks(TrackList());
+    timeline.SetView(timeline.ViewStart(), timeline.ViewSpan(), 0);
     timeline.m_selectedTrack = 4;
     for (int y : {0, 1, 26})
         timeline.SelectTrackAt(400, y);
@@ -300,8 +300,7 @@ TEST(PointerHitTest, TimeUnderXIsTheDrawingsInverse)
     EXPECT_DOUBLE_EQ(timeline.TimeFromX(300, 10), 160.0);
     // Exactly this order of operations: (x - 180) x span / (W - 180) + start.
     timeline.m_viewRect = {0, 0, 750, 244};
-    timeline.m_viewSpan = 7;
-    timeline.m_viewStart = -3;
+    timeline.SetView(-3, 7, timeline.TrackScroll());
     EXPECT_EQ(timeline.TimeFromX(200, 10), (200.0 - 180.0) * 7.0 / 570.0 + -3.0);
 }
 

@@ -127,13 +127,13 @@ TEST(NoContext, TimelineAreaStaysTheFrameAndEveryCallIsANoOp)
     auto renderer = std::make_unique<CTimelineRenderer>(&timeline);
     timeline.m_viewRect = {0, 0, 300, 120};
     timeline.SetRenderer(std::move(renderer));
-    timeline.m_viewSpan = 0;
+    timeline.SetView(timeline.ViewStart(), 0, timeline.TrackScroll());
     for (int tick = 0; tick < 3; ++tick) {
         view.BeginFrame();
         timeline.Draw();
         view.SwapGLBuffers();
     }
-    EXPECT_EQ(timeline.m_viewSpan, 1) << "the pointer handling after the drawing still gets a usable span";
+    EXPECT_EQ(timeline.ViewSpan(), 1) << "the pointer handling after the drawing still gets a usable span";
     EXPECT_TRUE(view.GrabFrame().isNull());
     const QImage shown = frame.grab().toImage();
     EXPECT_TRUE(HasColour(shown, 150, 60, kBlack));

@@ -14,8 +14,7 @@ struct Mapping : testing::Test {
         renderer = owned.get();
         timeline.m_viewRect = {0, 0, 750, 244};
         timeline.SetRenderer(std::move(owned));
-        timeline.m_viewStart = 100;
-        timeline.m_viewSpan = 285;
+        timeline.SetView(100, 285, timeline.TrackScroll());
     }
 
     CTimeline timeline;
@@ -42,8 +41,7 @@ TEST_F(Mapping, WidthIsRightMinusLeft)
 TEST_F(Mapping, TimeIsTakenAsAFloat)
 {
     // 0.1 has no exact float: the mapping sees the float nearest to it.
-    timeline.m_viewStart = 0;
-    timeline.m_viewSpan = 570;
+    timeline.SetView(0, 570, timeline.TrackScroll());
     EXPECT_DOUBLE_EQ(renderer->TimeToX(static_cast<float>(0.1)), 180.0 + double(0.1f));
     EXPECT_NE(renderer->TimeToX(static_cast<float>(0.1)), 180.1);
 }
@@ -51,17 +49,17 @@ TEST_F(Mapping, TimeIsTakenAsAFloat)
 TEST_F(Mapping, SpanBelowOneIsRaisedToOneAndStored)
 {
     for (int span : {0, -1, -285}) {
-        timeline.m_viewSpan = span;
+        timeline.SetView(timeline.ViewStart(), span, timeline.TrackScroll());
         EXPECT_DOUBLE_EQ(renderer->TimeToX(101.0f), 750.0) << "span " << span;
-        EXPECT_EQ(timeline.m_viewSpan, 1);
+        EXPECT_EQ(timeline.ViewSpan(), 1);
     }
 }
 
 TEST_F(Mapping, DrawWithoutAContextOnlyRaisesTheSpan)
 {
-    timeline.m_viewSpan = 0;
+    timeline.SetView(timeline.ViewStart(), 0, timeline.TrackScroll());
     timeline.Draw();
-    EXPECT_EQ(timeline.m_viewSpan, 1);
+    EXPECT_EQ(timeline.ViewSpan(), 1);
     EXPECT_EQ(timeline.m_fontReady, 1);
     EXPECT_EQ(renderer->Font().Glyphs(), nullptr) << "nothing to build the lists in";
     renderer->DrawSegments();

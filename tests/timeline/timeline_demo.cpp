@@ -30,24 +30,23 @@ Segment* Add(Track& track, double start, double end, const std::string& title)
 
 void Fill(CTimeline& timeline)
 {
-    timeline.m_tracks.RemoveAll();
-    Track* warmUp = timeline.m_tracks.AppendTrack();
+    TrackList tracks;
+    Track* warmUp = tracks.AppendTrack();
     warmUp->SetLabel("\xC3\x89quipe A");
     Add(*warmUp, 5.0, 60.0, "\xC3\x89" "chauffement");
     Add(*warmUp, 80.0, 140.0, "PL");
-    Track* defence = timeline.m_tracks.AppendTrack();
+    Track* defence = tracks.AppendTrack();
     defence->SetLabel("D\xC3\xA9" "fense");
     Add(*defence, 20.0, 70.0, "Pressing haut");
     Segment* current = Add(*defence, 90.0, 150.0, "D\xC3\xA9" "fense \xC3\xA0 trois");
-    Track* attack = timeline.m_tracks.AppendTrack();
+    Track* attack = tracks.AppendTrack();
     attack->SetLabel("Attaque plac\xC3\xA9" "e");
     Add(*attack, 40.0, 110.0, "Contre-attaque \xC3\xA9" "clair");
-    Track* empty = timeline.m_tracks.AppendTrack();
+    Track* empty = tracks.AppendTrack();
     empty->SetLabel("Rempla\xC3\xA7" "ants");
+    timeline.ReplaceTracks(std::move(tracks));
 
-    timeline.m_viewStart = 0;
-    timeline.m_viewSpan = 160;
-    timeline.m_trackScroll = 0;
+    timeline.SetView(0, 160, 0);
     timeline.m_selectedTrack = 1;
     timeline.m_currentTime = 120.0;
     timeline.m_currentSegment = current;
