@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 #include <system_error>
 
@@ -22,18 +21,6 @@ enum ReplyKind : uint64_t { kSeekReply = 1, kLoadReply = 2, kZeroReply = 3, kFac
 // an index, whose demuxer seeks land past the keyframe before the target; an
 // exact seek started this much earlier still finds it.
 constexpr double kUnindexedSeekLeadSeconds = 1.0;
-
-std::mutex& AudioOutputMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::string& AudioOutputName()
-{
-    static std::string name;
-    return name;
-}
 
 std::string SecondsText(double seconds)
 {
@@ -61,13 +48,13 @@ int64_t MapInt(const mpv_node& map, const char* key)
 
 } // namespace
 
-MpvEngine::MpvEngine(Output output, QObject* parent) : QObject(parent)
+MpvEngine::MpvEngine(Output output, const AudioOutput& audio, QObject* parent) : QObject(parent)
 {
     // Refused under a numeric locale other than "C", which main() sets.
     m_mpv = mpv_create();
     if (m_mpv == nullptr)
         throw PlayerError::EngineUnavailable();
-    Configure(output);
+    Configure(output, audio);
     if (mpv_initialize(m_mpv) < 0) {
         mpv_terminate_destroy(m_mpv);
         m_mpv = nullptr;
@@ -84,13 +71,7 @@ MpvEngine::~MpvEngine()
     mpv_terminate_destroy(m_mpv);
 }
 
-void MpvEngine::SetAudioOutput(const std::string& name)
-{
-    std::lock_guard lock(AudioOutputMutex());
-    AudioOutputName() = name;
-}
-
-void MpvEngine::Configure(Output output)
+void MpvEngine::Configure(Output output, const AudioOutput& audio)
 {
     const char* const options[][2] = {
         {"vo", output == Output::Render ? "libmpv" : "null"},
@@ -112,9 +93,8 @@ void MpvEngine::Configure(Output output)
     };
     for (const auto& option : options)
         mpv_set_option_string(m_mpv, option[0], option[1]);
-    std::lock_guard lock(AudioOutputMutex());
-    if (!AudioOutputName().empty())
-        mpv_set_option_string(m_mpv, "ao", AudioOutputName().c_str());
+    if (!audio.driver.empty())
+        mpv_set_option_string(m_mpv, "ao", audio.driver.c_str());
 }
 
 void MpvEngine::Observe()

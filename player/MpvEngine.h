@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QObject>
 
+#include "AudioOutput.h"
 #include "FileFacts.h"
 #include "FrameIndex.h"
 #include "LoadWatch.h"
@@ -31,13 +32,10 @@ public:
     static constexpr int kLoadTimeoutMs = 5000;
 
     // Throws PlayerError when libmpv cannot start.
-    explicit MpvEngine(Output output, QObject* parent = nullptr);
+    MpvEngine(Output output, const AudioOutput& audio, QObject* parent = nullptr);
     ~MpvEngine() override;
     MpvEngine(const MpvEngine&) = delete;
     MpvEngine& operator=(const MpvEngine&) = delete;
-
-    // Audio output of the engines created afterwards; "" keeps mpv's choice.
-    static void SetAudioOutput(const std::string& name);
 
     // Replaces the file; throws PlayerError (naming `path`) when it cannot be
     // played, leaving the engine empty. "" unloads.
@@ -96,7 +94,7 @@ signals:
 
 private:
     static void OnWakeup(void* self);
-    void Configure(Output output);
+    void Configure(Output output, const AudioOutput& audio);
     void Observe();
     void SendLoad(const std::string& path);
     // True when the file's first frame was shown before it was known open.

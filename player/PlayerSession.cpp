@@ -1,6 +1,9 @@
 #include "PlayerSession.h"
 
-PlayerSession::PlayerSession(MpvEngine::Output output) : m_engine(std::make_unique<MpvEngine>(output)) {}
+PlayerSession::PlayerSession(MpvEngine::Output output, const AudioOutput& audio)
+    : m_engine(std::make_unique<MpvEngine>(output, audio))
+{
+}
 
 PlayerSession::~PlayerSession()
 {

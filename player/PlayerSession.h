@@ -11,7 +11,7 @@
 // stale, so nobody keeps driving a file that is gone.
 class PlayerSession {
 public:
-    explicit PlayerSession(MpvEngine::Output output);
+    PlayerSession(MpvEngine::Output output, const AudioOutput& audio);
     ~PlayerSession();
     PlayerSession(const PlayerSession&) = delete;
     PlayerSession& operator=(const PlayerSession&) = delete;

@@ -53,7 +53,7 @@ class Background : public testing::Test {
 protected:
     MpvEngine& Engine() { return m_session.Engine(); }
 
-    PlayerSession m_session{MpvEngine::Output::Headless};
+    PlayerSession m_session{MpvEngine::Output::Headless, AudioOutput::Silent()};
     QSignalSpy m_failures{&m_session.Engine(), &MpvEngine::LoadFailed};
 };
 
@@ -103,7 +103,7 @@ class UnplayableInBackground : public testing::TestWithParam<BadFile> {};
 
 TEST_P(UnplayableInBackground, IsReportedOnceWithTheTextLoadWouldThrow)
 {
-    PlayerSession session(MpvEngine::Output::Headless);
+    PlayerSession session(MpvEngine::Output::Headless, AudioOutput::Silent());
     QSignalSpy failures(&session.Engine(), &MpvEngine::LoadFailed);
     const std::string path = GetParam().make();
     std::string thrown;

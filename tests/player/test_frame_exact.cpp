@@ -125,7 +125,7 @@ protected:
     std::string m_path;
     std::vector<double> m_times;
     std::vector<double> m_shown;
-    PlayerSession m_session{MpvEngine::Output::Headless};
+    PlayerSession m_session{MpvEngine::Output::Headless, AudioOutput::Silent()};
     CQTMoviePtr m_movie;
 };
 
@@ -202,7 +202,7 @@ TEST(FrameTimesReader, NothingFromAFileWithoutVideoOrAStoppedRead)
 
 TEST(FrameTimesReader, UndeclaredRateCaseDeclaresNoRate)
 {
-    PlayerSession session(MpvEngine::Output::Headless);
+    PlayerSession session(MpvEngine::Output::Headless, AudioOutput::Silent());
     session.SetSource(MakeTimedVideo(QUILL_TEST_DATA_DIR, "exact-irregular.ts", kSeconds, kWidth, kHeight,
                                      FrameSpacing::Irregular, true));
     EXPECT_EQ(session.Engine().FrameRate(), 0.0);

@@ -47,7 +47,7 @@ int ShownFrame(MpvEngine& engine)
 
 class Session : public testing::Test {
 protected:
-    PlayerSession m_session{MpvEngine::Output::Headless};
+    PlayerSession m_session{MpvEngine::Output::Headless, AudioOutput::Silent()};
 };
 
 } // namespace
@@ -62,7 +62,7 @@ class LoadedFile : public testing::TestWithParam<LoadCase> {};
 
 TEST_P(LoadedFile, MovieAndDurationAreThereWhenSetSourceReturns)
 {
-    PlayerSession session(MpvEngine::Output::Headless);
+    PlayerSession session(MpvEngine::Output::Headless, AudioOutput::Silent());
     session.SetSource(GetParam().make());
     const CQTMoviePtr movie = session.GetMovie();
     ASSERT_NE(movie, nullptr);
@@ -199,7 +199,7 @@ TEST(SessionLifetime, MovieOutlivingItsSessionIsSafe)
 {
     CMovieDriver driver;
     {
-        PlayerSession session(MpvEngine::Output::Headless);
+        PlayerSession session(MpvEngine::Output::Headless, AudioOutput::Silent());
         session.SetSource(Clip());
         driver.Attach(session.GetMovie());
         driver.SetTime(700);
@@ -238,7 +238,7 @@ TEST(PlayerMemory, PictureSizedBlocksStayMappedAfterALargerOneIsFreed)
 TEST(PlayerProcess, AnEngineLeavesTheNumericLocaleAlone)
 {
     ASSERT_NE(std::setlocale(LC_NUMERIC, "C.UTF-8"), nullptr);
-    EXPECT_NO_THROW(MpvEngine(MpvEngine::Output::Headless));
+    EXPECT_NO_THROW(MpvEngine(MpvEngine::Output::Headless, AudioOutput::Silent()));
     const std::string after = std::setlocale(LC_NUMERIC, nullptr);
     std::setlocale(LC_NUMERIC, "C");
     EXPECT_EQ(after, "C.UTF-8");
@@ -285,7 +285,7 @@ class UnplayableFile : public testing::TestWithParam<BadFile> {};
 
 TEST_P(UnplayableFile, RaisesAFrenchErrorNamingItAndLeavesTheSessionEmptyAndUsable)
 {
-    PlayerSession session(MpvEngine::Output::Headless);
+    PlayerSession session(MpvEngine::Output::Headless, AudioOutput::Silent());
     session.SetSource(Clip());
     const CQTMoviePtr before = session.GetMovie();
     const std::string path = GetParam().make();
