@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -28,22 +27,6 @@ std::string SecondsText(double seconds)
     char text[64];
     const auto result = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 6);
     return std::string(text, result.ptr);
-}
-
-const mpv_node* MapValue(const mpv_node& map, const char* key)
-{
-    if (map.format != MPV_FORMAT_NODE_MAP)
-        return nullptr;
-    for (int i = 0; i < map.u.list->num; ++i)
-        if (std::strcmp(map.u.list->keys[i], key) == 0)
-            return &map.u.list->values[i];
-    return nullptr;
-}
-
-int64_t MapInt(const mpv_node& map, const char* key)
-{
-    const mpv_node* value = MapValue(map, key);
-    return value != nullptr && value->format == MPV_FORMAT_INT64 ? value->u.int64 : 0;
 }
 
 } // namespace
@@ -350,30 +333,6 @@ void MpvEngine::SetVolume(int32_t percent)
     m_volume = std::clamp(percent, 0, 100);
     double volume = m_volume;
     mpv_set_property_async(m_mpv, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
-}
-
-QImage MpvEngine::GrabVideoFrame()
-{
-    if (!m_loaded)
-        return {};
-    const char* command[] = {"screenshot-raw", "video", nullptr};
-    mpv_node result{};
-    if (mpv_command_ret(m_mpv, command, &result) < 0)
-        return {};
-    QImage frame;
-    const mpv_node* data = MapValue(result, "data");
-    const mpv_node* format = MapValue(result, "format");
-    const auto width = static_cast<int>(MapInt(result, "w"));
-    const auto height = static_cast<int>(MapInt(result, "h"));
-    const auto stride = static_cast<int>(MapInt(result, "stride"));
-    if (data != nullptr && data->format == MPV_FORMAT_BYTE_ARRAY && format != nullptr
-        && format->format == MPV_FORMAT_STRING && std::strcmp(format->u.string, "bgr0") == 0
-        && static_cast<int64_t>(data->u.ba->size) >= static_cast<int64_t>(stride) * height) {
-        // bgr0 bytes are 0x00RRGGBB words on a little-endian machine.
-        frame = QImage(static_cast<const uchar*>(data->u.ba->data), width, height, stride, QImage::Format_RGB32).copy();
-    }
-    mpv_free_node_contents(&result);
-    return frame;
 }
 
 void MpvEngine::DrainEvents()

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include <QImage>
 #include <QObject>
 
 #include "AudioOutput.h"
@@ -20,8 +19,7 @@ struct mpv_handle;
 struct mpv_event;
 
 // One libmpv core driven from the GUI thread. Every call returns at once
-// except Load, which waits (bounded) for the file to open, and
-// GrabVideoFrame. mpv's events are drained on the GUI thread through a
+// except Load, which waits (bounded) for the file to open. mpv's events are drained on the GUI thread through a
 // queued call posted by its wakeup callback.
 class MpvEngine : public QObject {
     Q_OBJECT
@@ -72,15 +70,11 @@ public:
     int32_t Volume() const { return m_volume; }
     void SetVolume(int32_t percent);
 
-    // The decoded frame now shown, at the video's own size; null when none.
-    // Waits on the core: for checks, not for the refresh path.
-    QImage GrabVideoFrame();
-
     // The core drops the video track when its render context goes; a new
     // render context brings it back with this.
     void RestoreVideo();
 
-    // For creating the render context on this core only.
+    // For creating the render context on this core, and for tests.
     mpv_handle* Handle() const { return m_mpv; }
 
     void DrainEvents();

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "EngineFrame.h"
 #include "LoadWatch.h"
 #include "PlayerError.h"
 #include "PlayerSession.h"
@@ -71,12 +72,12 @@ TEST_F(Background, ReturnsBeforeTheFileIsOpenThenShowsItsFirstFrame)
     EXPECT_NEAR(m_session.GetMovie()->GetDuration(), 2000, 25);
     // Loaded means open, not yet decoded: the first picture follows shortly.
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        const QImage frame = Engine().GrabVideoFrame();
+        const QImage frame = GrabVideoFrame(Engine());
         return ReadFrameNumber(frame, frame.rect(), 160) == 0;
     }, kWaitMs));
     m_session.GetMovie()->SetTime(1000);
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        const QImage shown = Engine().GrabVideoFrame();
+        const QImage shown = GrabVideoFrame(Engine());
         return !Engine().SeekInFlight() && ReadFrameNumber(shown, shown.rect(), 160) == 25;
     }, kWaitMs));
     EXPECT_EQ(m_failures.count(), 0);

@@ -15,7 +15,9 @@
 
 #include <mpv/client.h>
 
+#include "EngineFrame.h"
 #include "FrameTimesReader.h"
+#include "PlayerError.h"
 #include "PlayerSession.h"
 #include "TestVideo.h"
 
@@ -64,7 +66,7 @@ int ShownFrame(MpvEngine& engine)
 {
     if (!QTest::qWaitFor([&] { return !engine.SeekInFlight(); }, kWaitMs))
         return -2;
-    const QImage frame = engine.GrabVideoFrame();
+    const QImage frame = GrabVideoFrame(engine);
     return ReadFrameNumber(frame, frame.rect(), kWidth);
 }
 

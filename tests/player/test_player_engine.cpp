@@ -14,6 +14,7 @@
 
 #include "AllocatorTuning.h"
 #include "CMovieDriver.h"
+#include "EngineFrame.h"
 #include "PlayerError.h"
 #include "PlayerSession.h"
 #include "TestVideo.h"
@@ -41,7 +42,7 @@ int ShownFrame(MpvEngine& engine)
 {
     if (!QTest::qWaitFor([&] { return !engine.SeekInFlight(); }, kWaitMs))
         return -2;
-    const QImage frame = engine.GrabVideoFrame();
+    const QImage frame = GrabVideoFrame(engine);
     return ReadFrameNumber(frame, frame.rect(), kWidth);
 }
 
@@ -171,7 +172,7 @@ TEST_F(Session, EmptySourceUnloadsAndTurnsTheMovieStale)
     movie->SetTime(500);
     movie->SetProperty1082(10);
     EXPECT_EQ(m_session.Engine().Time(), 0);
-    EXPECT_TRUE(m_session.Engine().GrabVideoFrame().isNull());
+    EXPECT_TRUE(GrabVideoFrame(m_session.Engine()).isNull());
     m_session.SetSource(""); // twice is harmless
 }
 
