@@ -9,9 +9,8 @@
 #include <QObject>
 
 #include "AudioOutput.h"
-#include "FileFacts.h"
+#include "FileOpening.h"
 #include "FrameIndex.h"
-#include "LoadWatch.h"
 #include "PlaybackClock.h"
 #include "PlayerError.h"
 
@@ -90,15 +89,16 @@ private:
     static void OnWakeup(void* self);
     void Configure(Output output, const AudioOutput& audio);
     void Observe();
-    void SendLoad(const std::string& path);
-    // True when the file's first frame was shown before it was known open.
-    bool WaitForLoad(const std::string& path);
-    void FollowOpening(const mpv_event& event);
-    // Empty when the file opened is playable; the engine then holds it.
-    // `shown`: its first frame was shown before it was taken.
-    std::optional<PlayerError> TakeOpenedFile(const std::string& path, const FileFacts& facts, bool shown);
+    // Asks the core for the file; throws PlayerError when it cannot even ask.
+    void StartOpening(const std::string& path);
+    // Follows the file being opened; the engine takes it once it is open.
+    // Gives the error when it has failed, and the opening is then over.
+    std::optional<PlayerError> FollowOpening(const mpv_event& event);
+    void TakeOpenedFile(const OpenedFile& file);
     [[noreturn]] void FailLoad(const PlayerError& error);
     void FailOpening(const PlayerError& error);
+    // Gives up the file opening or open, once it has failed.
+    void DropFile();
     void ForgetFile();
     void Stop();
     bool HandleEvent(const mpv_event& event);
@@ -114,11 +114,8 @@ private:
     // Bumped per load so that replies meant for an earlier file are ignored.
     uint32_t m_generation = 0;
     bool m_shutDown = false;
-    // The background load under way: its file, then the facts asked of it
-    // once the core has opened it.
-    std::optional<LoadWatch> m_opening;
-    std::string m_openingPath;
-    std::optional<FileFactsRequest> m_openingFacts;
+    // The file asked for, until the engine has taken it or given it up.
+    std::optional<FileOpening> m_opening;
     FrameIndex m_frameIndex;
     bool m_paused = true;
     bool m_muted = false;

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include "EngineFrame.h"
-#include "LoadWatch.h"
 #include "PlayerError.h"
 #include "PlayerSession.h"
 #include "TestVideo.h"
@@ -202,103 +201,4 @@ TEST_F(Background, ManySwitchesLeaveNoDescriptorOrThreadBehind)
     EXPECT_TRUE(QTest::qWaitFor([&] { return CountEntries("/proc/self/fd") <= descriptors; }, kWaitMs))
         << CountEntries("/proc/self/fd") << " descriptors, " << descriptors << " before";
     EXPECT_EQ(m_failures.count(), 0);
-}
-
-TEST(LoadWatch, OpensOnlyOnItsOwnEntryWhateverTheOrderOfEvents)
-{
-    {
-        LoadWatch watch; // the usual order
-        watch.OnReply(0, 7);
-        watch.OnStartFile(7);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Waiting);
-        watch.OnFileLoaded();
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
-        EXPECT_EQ(watch.Entry(), 7);
-    }
-    {
-        LoadWatch watch; // the file opens before the reply names it
-        watch.OnStartFile(4);
-        watch.OnFileLoaded();
-        watch.OnStartFile(5);
-        watch.OnFileLoaded();
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Waiting);
-        watch.OnReply(0, 5);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
-    }
-    {
-        LoadWatch watch; // an earlier file opening and ending is not ours
-        watch.OnReply(0, 9);
-        watch.OnStartFile(8);
-        watch.OnFileLoaded();
-        watch.OnEndFile(8, false);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Waiting);
-        watch.OnStartFile(9);
-        watch.OnFileLoaded();
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
-        watch.OnEndFile(9, true); // afterwards: no longer a load failure
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
-    }
-}
-
-TEST(LoadWatch, KnowsWhenItsOwnFirstFrameWasShownWhenEverTheReplyComes)
-{
-    {
-        LoadWatch watch; // the previous file's frame, then ours after the reply
-        watch.OnStartFile(4);
-        watch.OnPlaybackRestart();
-        watch.OnFileLoaded();
-        watch.OnReply(0, 4);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
-        EXPECT_FALSE(watch.Shown());
-        watch.OnPlaybackRestart();
-        EXPECT_TRUE(watch.Shown());
-    }
-    {
-        LoadWatch watch; // shown before the reply named the entry
-        watch.OnStartFile(6);
-        watch.OnFileLoaded();
-        watch.OnPlaybackRestart();
-        EXPECT_FALSE(watch.Shown());
-        watch.OnReply(0, 6);
-        EXPECT_TRUE(watch.Shown());
-    }
-    {
-        LoadWatch watch; // a file loaded and shown, but an earlier one than ours
-        watch.OnReply(0, 8);
-        watch.OnStartFile(7);
-        watch.OnFileLoaded();
-        watch.OnPlaybackRestart();
-        watch.OnStartFile(8);
-        watch.OnPlaybackRestart();
-        EXPECT_FALSE(watch.Shown());
-    }
-}
-
-TEST(LoadWatch, FailsOnItsEntryEndingTheReplyFailingOrTheCoreGoing)
-{
-    {
-        LoadWatch watch;
-        watch.OnStartFile(3);
-        watch.OnEndFile(3, true); // before the reply
-        watch.OnReply(0, 3);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
-        EXPECT_TRUE(watch.NotMedia());
-    }
-    {
-        LoadWatch watch;
-        watch.OnReply(0, 3);
-        watch.OnEndFile(3, false);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
-        EXPECT_FALSE(watch.NotMedia());
-    }
-    {
-        LoadWatch watch;
-        watch.OnReply(-1, 0);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
-    }
-    {
-        LoadWatch watch;
-        watch.OnShutdown();
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
-    }
 }
