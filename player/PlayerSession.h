@@ -30,6 +30,8 @@ public:
     const MpvEngine& Engine() const { return *m_engine; }
 
 private:
+    // Hands out a new movie object once `load` has taken the file (or begun to).
+    void Open(const std::string& path, void (MpvEngine::*load)(const std::string&));
     void ReleaseMovie();
 
     std::unique_ptr<MpvEngine> m_engine;
