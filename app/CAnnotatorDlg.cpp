@@ -18,10 +18,10 @@
 #include "Templates.h"
 #include "TemplateWidgets.h"
 
-CAnnotatorDlg::CAnnotatorDlg(QWidget* parent)
+CAnnotatorDlg::CAnnotatorDlg(const AudioOutput& audio, QWidget* parent)
     : QDialog(parent), m_trackDlg(this), m_segmentDlg(this), m_hIcon(ApplicationIcon())
 {
-    BuildControls();
+    BuildControls(audio);
     ConnectHandlers();
     ConnectCompanion();
     ConnectShortcuts();
@@ -39,16 +39,16 @@ CAnnotatorDlg::~CAnnotatorDlg()
     m_timeline.SetUserPrompt(nullptr);
 }
 
-void CAnnotatorDlg::BuildControls()
+void CAnnotatorDlg::BuildControls(const AudioOutput& audio)
 {
     const DialogTemplate& layout = FindDialogTemplate(102);
     ApplyDialogTemplate(layout, this);
     // The players and the model-driven scroll bars are ours; the standard
     // controls come from the template builder.
-    m_controls = BuildTemplateControls(layout, this, [](const ControlTemplate& control, QWidget* parent) -> QWidget* {
+    m_controls = BuildTemplateControls(layout, this, [&](const ControlTemplate& control, QWidget* parent) -> QWidget* {
         switch (control.kind) {
         case ControlKind::VideoPlayer:
-            return new CQTControl(parent);
+            return new CQTControl(audio, parent);
         case ControlKind::HorizontalScrollBar:
             return new ModelScrollBar(Qt::Horizontal, parent);
         case ControlKind::VerticalScrollBar:

@@ -47,7 +47,8 @@ public:
     // The object name of the boxes that report failures.
     static constexpr const char* kErrorBoxName = "errorBox";
 
-    explicit CAnnotatorDlg(QWidget* parent = nullptr);
+    // `audio`: where both players' sound goes (tests ask for silence).
+    explicit CAnnotatorDlg(const AudioOutput& audio = AudioOutput::System(), QWidget* parent = nullptr);
     ~CAnnotatorDlg() override;
 
     // Runs once, when the window is first shown (the window's icon stands in
@@ -153,7 +154,7 @@ public slots:
     void accept() override;
 
 private:
-    void BuildControls();
+    void BuildControls(const AudioOutput& audio);
     void ConnectHandlers();
     // Runs a handler behind the error boundary.
     template <class Handler>

@@ -4,8 +4,8 @@
 
 // The application object of the benchmarks that show widgets or play
 // videos, set up as the program's main() sets up its own, so that what they
-// measure runs as it does there: the program's default surface format,
-// numbers read with a point, and no sound card needed.
+// measure runs as it does there: the program's default surface format and
+// numbers read with a point.
 class BenchApplication : public QApplication {
 public:
     BenchApplication(int& argc, char** argv);

@@ -175,7 +175,7 @@ struct Ours {
         QObject::connect(&control.Surface(), &QOpenGLWidget::frameSwapped, [this] { ++swaps; });
     }
     QWidget window;
-    CQTControl control{&window};
+    CQTControl control{AudioOutput::Silent(), &window};
     CMovieDriver movie;
     uint64_t swaps = 0;
 };
@@ -321,7 +321,7 @@ void RunSeekAccuracy()
         {
             QWidget window;
             window.resize(301, 216);
-            CQTControl control(&window);
+            CQTControl control(AudioOutput::Silent(), &window);
             control.setGeometry(0, 0, 301, 216);
             window.show();
             Spin([&] { return control.Surface().HasRenderContext(); });

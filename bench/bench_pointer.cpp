@@ -94,7 +94,7 @@ int main(int argc, char** argv)
 {
     BenchApplication application(argc, argv);
 
-    CAnnotatorDlg window;
+    CAnnotatorDlg window(AudioOutput::Silent());
     g_window = &window;
     window.show();
     window.activateWindow();

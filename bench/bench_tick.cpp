@@ -142,7 +142,7 @@ int main(int argc, char** argv)
 {
     BenchApplication application(argc, argv);
 
-    CAnnotatorDlg window;
+    CAnnotatorDlg window(AudioOutput::Silent());
     g_window = &window;
     window.show();
     auto* surface = qobject_cast<QOpenGLWidget*>(window.View().Surface());

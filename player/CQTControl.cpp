@@ -7,9 +7,9 @@
 #include "CVideoSurface.h"
 #include "PlayerError.h"
 
-CQTControl::CQTControl(QWidget* parent)
+CQTControl::CQTControl(const AudioOutput& audio, QWidget* parent)
     : QWidget(parent),
-      m_session(MpvEngine::Output::Render),
+      m_session(MpvEngine::Output::Render, audio),
       m_surface(std::make_unique<CVideoSurface>(m_session.Engine(), this)),
       m_transport(new CTransportBar(this))
 {

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "AudioOutput.h"
 #include "CQTMovie.h"
 #include "PlayerSession.h"
 
@@ -17,7 +18,7 @@ class QKeyEvent;
 class CQTControl : public QWidget {
     Q_OBJECT
 public:
-    explicit CQTControl(QWidget* parent = nullptr);
+    explicit CQTControl(const AudioOutput& audio, QWidget* parent = nullptr);
     ~CQTControl() override;
 
     // Loads the file (waiting, bounded, until it is open) and hands out a new

@@ -33,22 +33,14 @@ void* Field(FileFacts& facts, int index)
 
 } // namespace
 
-FileFacts FileFacts::Read(mpv_handle* mpv)
+void FileFactsRequest::Send(const AskProperty& ask, uint64_t replyBase)
 {
-    FileFacts facts;
     // A property the file lacks leaves its field at 0.
-    for (int i = 0; i < kRequestCount; ++i)
-        mpv_get_property(mpv, kRequests[i].name, kRequests[i].format, Field(facts, i));
-    return facts;
-}
-
-void FileFactsRequest::Send(mpv_handle* mpv, uint64_t replyBase)
-{
     m_facts = FileFacts();
     m_replyBase = replyBase;
     m_pending = 0;
     for (int i = 0; i < kRequestCount; ++i)
-        if (mpv_get_property_async(mpv, replyBase + i, kRequests[i].name, kRequests[i].format) >= 0)
+        if (ask(replyBase + i, kRequests[i].name, kRequests[i].format))
             ++m_pending;
 }
 

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
-struct mpv_handle;
-struct mpv_event;
+#include <mpv/client.h>
+
+// Sends one question to the core without waiting, its answer to come tagged
+// `reply`; false when it could not go out.
+using AskProperty = std::function<bool(uint64_t reply, const char* name, mpv_format format)>;
 
 // What the engine needs to know of a file the core has just opened.
 struct FileFacts {
@@ -14,18 +18,14 @@ struct FileFacts {
 
     // A still picture or a sound file is not something to annotate along time.
     bool IsVideo() const { return videoTrack > 0 && image == 0 && duration > 0.0; }
-
-    // Asks the core and waits for its answers.
-    static FileFacts Read(mpv_handle* mpv);
 };
 
-// The same facts asked without waiting: the core answers through events,
-// which Take collects. Waiting would hold the caller's thread while the core
-// may itself be waiting for that thread to draw the first frame.
+// The facts asked of the core without waiting: it answers through events,
+// which Take collects.
 class FileFactsRequest {
 public:
-    // `replyBase` tags the four requests as replyBase + 0 .. 3.
-    void Send(mpv_handle* mpv, uint64_t replyBase);
+    // `replyBase` tags the four questions as replyBase + 0 .. 3.
+    void Send(const AskProperty& ask, uint64_t replyBase);
     // True when the event was one of the answers.
     bool Take(const mpv_event& event);
     bool IsComplete() const { return m_pending == 0; }

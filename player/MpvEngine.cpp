@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 #include <system_error>
 
@@ -16,24 +14,12 @@
 namespace {
 
 enum ObservedProperty : uint64_t { kTimePos = 1, kPause, kMute, kEndReached, kDuration };
-// The facts asked of a file opened in the background take four tags from kFactsReply on.
+// The facts asked of a file being opened take four tags from kFactsReply on.
 enum ReplyKind : uint64_t { kSeekReply = 1, kLoadReply = 2, kZeroReply = 3, kFactsReply = 8 };
 // Formats without a declared frame rate are mostly streams (MPEG-TS) without
 // an index, whose demuxer seeks land past the keyframe before the target; an
 // exact seek started this much earlier still finds it.
 constexpr double kUnindexedSeekLeadSeconds = 1.0;
-
-std::mutex& AudioOutputMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::string& AudioOutputName()
-{
-    static std::string name;
-    return name;
-}
 
 std::string SecondsText(double seconds)
 {
@@ -43,31 +29,15 @@ std::string SecondsText(double seconds)
     return std::string(text, result.ptr);
 }
 
-const mpv_node* MapValue(const mpv_node& map, const char* key)
-{
-    if (map.format != MPV_FORMAT_NODE_MAP)
-        return nullptr;
-    for (int i = 0; i < map.u.list->num; ++i)
-        if (std::strcmp(map.u.list->keys[i], key) == 0)
-            return &map.u.list->values[i];
-    return nullptr;
-}
-
-int64_t MapInt(const mpv_node& map, const char* key)
-{
-    const mpv_node* value = MapValue(map, key);
-    return value != nullptr && value->format == MPV_FORMAT_INT64 ? value->u.int64 : 0;
-}
-
 } // namespace
 
-MpvEngine::MpvEngine(Output output, QObject* parent) : QObject(parent)
+MpvEngine::MpvEngine(Output output, const AudioOutput& audio, QObject* parent) : QObject(parent)
 {
     // Refused under a numeric locale other than "C", which main() sets.
     m_mpv = mpv_create();
     if (m_mpv == nullptr)
         throw PlayerError::EngineUnavailable();
-    Configure(output);
+    Configure(output, audio);
     if (mpv_initialize(m_mpv) < 0) {
         mpv_terminate_destroy(m_mpv);
         m_mpv = nullptr;
@@ -84,13 +54,7 @@ MpvEngine::~MpvEngine()
     mpv_terminate_destroy(m_mpv);
 }
 
-void MpvEngine::SetAudioOutput(const std::string& name)
-{
-    std::lock_guard lock(AudioOutputMutex());
-    AudioOutputName() = name;
-}
-
-void MpvEngine::Configure(Output output)
+void MpvEngine::Configure(Output output, const AudioOutput& audio)
 {
     const char* const options[][2] = {
         {"vo", output == Output::Render ? "libmpv" : "null"},
@@ -112,9 +76,8 @@ void MpvEngine::Configure(Output output)
     };
     for (const auto& option : options)
         mpv_set_option_string(m_mpv, option[0], option[1]);
-    std::lock_guard lock(AudioOutputMutex());
-    if (!AudioOutputName().empty())
-        mpv_set_option_string(m_mpv, "ao", AudioOutputName().c_str());
+    if (!audio.driver.empty())
+        mpv_set_option_string(m_mpv, "ao", audio.driver.c_str());
 }
 
 void MpvEngine::Observe()
@@ -140,10 +103,20 @@ void MpvEngine::Load(const std::string& path)
         Unload();
         return;
     }
-    SendLoad(path);
-    const bool shown = WaitForLoad(path);
-    if (const auto error = TakeOpenedFile(path, FileFacts::Read(m_mpv), shown))
-        FailLoad(*error);
+    StartOpening(path);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kLoadTimeoutMs);
+    // The events a background load drains later, waited for here.
+    while (m_opening) {
+        const std::chrono::duration<double> left = deadline - Clock::now();
+        if (left.count() <= 0.0)
+            FailLoad(PlayerError::TooSlow(path));
+        const mpv_event* event = mpv_wait_event(m_mpv, left.count());
+        const auto error = FollowOpening(*event);
+        HandleEvent(*event);
+        if (error)
+            FailLoad(*error);
+    }
     emit StateChanged();
 }
 
@@ -153,18 +126,16 @@ void MpvEngine::LoadInBackground(const std::string& path)
         Unload();
         return;
     }
-    SendLoad(path);
-    m_opening.emplace();
-    m_openingPath = path;
+    StartOpening(path);
     const uint32_t generation = m_generation;
     QTimer::singleShot(kLoadTimeoutMs, this, [this, generation] {
         if (m_opening && m_generation == generation)
-            FailOpening(PlayerError::TooSlow(m_openingPath));
+            FailOpening(PlayerError::TooSlow(m_opening->Path()));
     });
     emit StateChanged();
 }
 
-void MpvEngine::SendLoad(const std::string& path)
+void MpvEngine::StartOpening(const std::string& path)
 {
     ForgetFile();
     if (m_shutDown)
@@ -188,108 +159,72 @@ void MpvEngine::SendLoad(const std::string& path)
     ++m_generation;
     if (mpv_command_async(m_mpv, ReplyId(kLoadReply), command) < 0)
         FailLoad(PlayerError::CannotOpen(path));
+    // Asked without waiting: the core may itself be waiting for this thread
+    // to draw the first frame.
+    m_opening.emplace(path, ReplyId(kLoadReply), ReplyId(kFactsReply),
+                      [mpv = m_mpv](uint64_t reply, const char* name, mpv_format format) {
+                          return mpv_get_property_async(mpv, reply, name, format) >= 0;
+                      });
 }
 
-bool MpvEngine::WaitForLoad(const std::string& path)
+std::optional<PlayerError> MpvEngine::FollowOpening(const mpv_event& event)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kLoadTimeoutMs);
-    LoadWatch watch;
-    for (;;) {
-        const std::chrono::duration<double> left = deadline - Clock::now();
-        if (left.count() <= 0.0)
-            FailLoad(PlayerError::TooSlow(path));
-        const mpv_event* event = mpv_wait_event(m_mpv, left.count());
-        watch.Follow(*event, ReplyId(kLoadReply));
-        HandleEvent(*event);
-        switch (watch.GetState()) {
-        case LoadWatch::State::Waiting:
-            break;
-        case LoadWatch::State::Opened:
-            m_entry = watch.Entry();
-            return watch.Shown();
-        case LoadWatch::State::Failed:
-            FailLoad(watch.NotMedia() ? PlayerError::NotAVideo(path) : PlayerError::CannotOpen(path));
-        }
-    }
-}
-
-void MpvEngine::FollowOpening(const mpv_event& event)
-{
-    // Once every fact asked has come back, the file is the engine's or fails.
-    const auto settle = [this] {
-        const FileFacts facts = m_openingFacts->Facts();
-        const bool shown = m_opening->Shown();
-        m_entry = m_opening->Entry();
-        m_opening.reset();
-        m_openingFacts.reset();
-        if (const auto error = TakeOpenedFile(m_openingPath, facts, shown))
-            FailOpening(*error);
-    };
-    m_opening->Follow(event, ReplyId(kLoadReply));
-    if (m_openingFacts) {
-        if (event.event_id == MPV_EVENT_END_FILE
-            && static_cast<const mpv_event_end_file*>(event.data)->playlist_entry_id == m_opening->Entry()) {
-            FailOpening(PlayerError::CannotOpen(m_openingPath));
-            return;
-        }
-        if (m_openingFacts->Take(event) && m_openingFacts->IsComplete())
-            settle();
-        return;
-    }
+    m_opening->Follow(event);
     switch (m_opening->GetState()) {
-    case LoadWatch::State::Waiting:
-        return;
-    case LoadWatch::State::Opened:
-        m_openingFacts.emplace();
-        m_openingFacts->Send(m_mpv, ReplyId(kFactsReply));
-        // None could be asked (the core is going): nothing will come back.
-        if (m_openingFacts->IsComplete())
-            settle();
-        return;
-    case LoadWatch::State::Failed:
-        FailOpening(m_opening->NotMedia() ? PlayerError::NotAVideo(m_openingPath)
-                                          : PlayerError::CannotOpen(m_openingPath));
-        return;
+    case FileOpening::State::Waiting:
+        return std::nullopt;
+    case FileOpening::State::Opened: {
+        const OpenedFile file = m_opening->Opened();
+        m_opening.reset();
+        TakeOpenedFile(file);
+        return std::nullopt;
+    }
+    default: {
+        const PlayerError error = m_opening->Error();
+        m_opening.reset();
+        return error;
+    }
     }
 }
 
-std::optional<PlayerError> MpvEngine::TakeOpenedFile(const std::string& path, const FileFacts& facts, bool shown)
+void MpvEngine::TakeOpenedFile(const OpenedFile& file)
 {
-    if (!facts.IsVideo())
-        return PlayerError::NotAVideo(path);
+    const FileFacts& facts = file.facts;
+    m_entry = file.entry;
     m_videoTrack = facts.videoTrack;
     m_loaded = true;
-    m_clock.StartFile(PlaybackClock::ToMilliseconds(facts.duration), facts.fps, shown);
+    m_clock.StartFile(PlaybackClock::ToMilliseconds(facts.duration), facts.fps, file.shown);
     double lead = facts.fps > 0.0 ? 0.0 : kUnindexedSeekLeadSeconds;
     mpv_set_property_async(m_mpv, 0, "hr-seek-demuxer-offset", MPV_FORMAT_DOUBLE, &lead);
-    m_frameIndex.Start(path, this, [this](std::shared_ptr<const FrameTimes> times) {
+    m_frameIndex.Start(file.path, this, [this](std::shared_ptr<const FrameTimes> times) {
         m_clock.SetFrameTimes(std::move(times));
         emit StateChanged();
     });
     mpv_get_property_async(m_mpv, ReplyId(kZeroReply), "demuxer-start-time", MPV_FORMAT_DOUBLE);
     // The restart that reads the frame times once the first frame is shown
     // has already gone by.
-    if (shown)
+    if (file.shown)
         m_frameIndex.ReadNow();
-    return std::nullopt;
 }
 
 void MpvEngine::FailLoad(const PlayerError& error)
 {
-    m_entry = 0;
-    Stop();
-    emit StateChanged();
+    DropFile();
     throw error;
 }
 
 void MpvEngine::FailOpening(const PlayerError& error)
 {
+    DropFile();
+    emit LoadFailed(QString::fromStdString(error.what()));
+}
+
+void MpvEngine::DropFile()
+{
     m_opening.reset();
     m_entry = 0;
     Stop();
     emit StateChanged();
-    emit LoadFailed(QString::fromStdString(error.what()));
 }
 
 void MpvEngine::Unload()
@@ -307,7 +242,6 @@ void MpvEngine::ForgetFile()
 {
     m_frameIndex.Reset();
     m_opening.reset();
-    m_openingFacts.reset();
     m_loaded = false;
     m_entry = 0;
     m_clock.Reset();
@@ -372,30 +306,6 @@ void MpvEngine::SetVolume(int32_t percent)
     mpv_set_property_async(m_mpv, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
 }
 
-QImage MpvEngine::GrabVideoFrame()
-{
-    if (!m_loaded)
-        return {};
-    const char* command[] = {"screenshot-raw", "video", nullptr};
-    mpv_node result{};
-    if (mpv_command_ret(m_mpv, command, &result) < 0)
-        return {};
-    QImage frame;
-    const mpv_node* data = MapValue(result, "data");
-    const mpv_node* format = MapValue(result, "format");
-    const auto width = static_cast<int>(MapInt(result, "w"));
-    const auto height = static_cast<int>(MapInt(result, "h"));
-    const auto stride = static_cast<int>(MapInt(result, "stride"));
-    if (data != nullptr && data->format == MPV_FORMAT_BYTE_ARRAY && format != nullptr
-        && format->format == MPV_FORMAT_STRING && std::strcmp(format->u.string, "bgr0") == 0
-        && static_cast<int64_t>(data->u.ba->size) >= static_cast<int64_t>(stride) * height) {
-        // bgr0 bytes are 0x00RRGGBB words on a little-endian machine.
-        frame = QImage(static_cast<const uchar*>(data->u.ba->data), width, height, stride, QImage::Format_RGB32).copy();
-    }
-    mpv_free_node_contents(&result);
-    return frame;
-}
-
 void MpvEngine::DrainEvents()
 {
     m_drainPosted = false;
@@ -405,7 +315,8 @@ void MpvEngine::DrainEvents()
         if (event->event_id == MPV_EVENT_NONE)
             break;
         if (m_opening) {
-            FollowOpening(*event);
+            if (const auto error = FollowOpening(*event))
+                FailOpening(*error);
             changed = true;
         }
         changed = HandleEvent(*event) || changed;

@@ -6,12 +6,11 @@
 #include <optional>
 #include <string>
 
-#include <QImage>
 #include <QObject>
 
-#include "FileFacts.h"
+#include "AudioOutput.h"
+#include "FileOpening.h"
 #include "FrameIndex.h"
-#include "LoadWatch.h"
 #include "PlaybackClock.h"
 #include "PlayerError.h"
 
@@ -19,8 +18,7 @@ struct mpv_handle;
 struct mpv_event;
 
 // One libmpv core driven from the GUI thread. Every call returns at once
-// except Load, which waits (bounded) for the file to open, and
-// GrabVideoFrame. mpv's events are drained on the GUI thread through a
+// except Load, which waits (bounded) for the file to open. mpv's events are drained on the GUI thread through a
 // queued call posted by its wakeup callback.
 class MpvEngine : public QObject {
     Q_OBJECT
@@ -31,13 +29,10 @@ public:
     static constexpr int kLoadTimeoutMs = 5000;
 
     // Throws PlayerError when libmpv cannot start.
-    explicit MpvEngine(Output output, QObject* parent = nullptr);
+    MpvEngine(Output output, const AudioOutput& audio, QObject* parent = nullptr);
     ~MpvEngine() override;
     MpvEngine(const MpvEngine&) = delete;
     MpvEngine& operator=(const MpvEngine&) = delete;
-
-    // Audio output of the engines created afterwards; "" keeps mpv's choice.
-    static void SetAudioOutput(const std::string& name);
 
     // Replaces the file; throws PlayerError (naming `path`) when it cannot be
     // played, leaving the engine empty. "" unloads.
@@ -74,15 +69,11 @@ public:
     int32_t Volume() const { return m_volume; }
     void SetVolume(int32_t percent);
 
-    // The decoded frame now shown, at the video's own size; null when none.
-    // Waits on the core: for checks, not for the refresh path.
-    QImage GrabVideoFrame();
-
     // The core drops the video track when its render context goes; a new
     // render context brings it back with this.
     void RestoreVideo();
 
-    // For creating the render context on this core only.
+    // For creating the render context on this core, and for tests.
     mpv_handle* Handle() const { return m_mpv; }
 
     void DrainEvents();
@@ -96,17 +87,18 @@ signals:
 
 private:
     static void OnWakeup(void* self);
-    void Configure(Output output);
+    void Configure(Output output, const AudioOutput& audio);
     void Observe();
-    void SendLoad(const std::string& path);
-    // True when the file's first frame was shown before it was known open.
-    bool WaitForLoad(const std::string& path);
-    void FollowOpening(const mpv_event& event);
-    // Empty when the file opened is playable; the engine then holds it.
-    // `shown`: its first frame was shown before it was taken.
-    std::optional<PlayerError> TakeOpenedFile(const std::string& path, const FileFacts& facts, bool shown);
+    // Asks the core for the file; throws PlayerError when it cannot even ask.
+    void StartOpening(const std::string& path);
+    // Follows the file being opened; the engine takes it once it is open.
+    // Gives the error when it has failed, and the opening is then over.
+    std::optional<PlayerError> FollowOpening(const mpv_event& event);
+    void TakeOpenedFile(const OpenedFile& file);
     [[noreturn]] void FailLoad(const PlayerError& error);
     void FailOpening(const PlayerError& error);
+    // Gives up the file opening or open, once it has failed.
+    void DropFile();
     void ForgetFile();
     void Stop();
     bool HandleEvent(const mpv_event& event);
@@ -122,11 +114,8 @@ private:
     // Bumped per load so that replies meant for an earlier file are ignored.
     uint32_t m_generation = 0;
     bool m_shutDown = false;
-    // The background load under way: its file, then the facts asked of it
-    // once the core has opened it.
-    std::optional<LoadWatch> m_opening;
-    std::string m_openingPath;
-    std::optional<FileFactsRequest> m_openingFacts;
+    // The file asked for, until the engine has taken it or given it up.
+    std::optional<FileOpening> m_opening;
     FrameIndex m_frameIndex;
     bool m_paused = true;
     bool m_muted = false;

@@ -1,6 +1,9 @@
 #include "PlayerSession.h"
 
-PlayerSession::PlayerSession(MpvEngine::Output output) : m_engine(std::make_unique<MpvEngine>(output)) {}
+PlayerSession::PlayerSession(MpvEngine::Output output, const AudioOutput& audio)
+    : m_engine(std::make_unique<MpvEngine>(output, audio))
+{
+}
 
 PlayerSession::~PlayerSession()
 {
@@ -9,18 +12,18 @@ PlayerSession::~PlayerSession()
 
 void PlayerSession::SetSource(const std::string& path)
 {
-    ReleaseMovie();
-    m_engine->Load(path);
-    if (path.empty())
-        return;
-    m_source = path;
-    m_movie = std::make_shared<CQTMovie>(m_engine.get());
+    Open(path, &MpvEngine::Load);
 }
 
 void PlayerSession::StartSource(const std::string& path)
 {
+    Open(path, &MpvEngine::LoadInBackground);
+}
+
+void PlayerSession::Open(const std::string& path, void (MpvEngine::*load)(const std::string&))
+{
     ReleaseMovie();
-    m_engine->LoadInBackground(path);
+    (m_engine.get()->*load)(path);
     if (path.empty())
         return;
     m_source = path;

@@ -11,7 +11,7 @@
 // stale, so nobody keeps driving a file that is gone.
 class PlayerSession {
 public:
-    explicit PlayerSession(MpvEngine::Output output);
+    PlayerSession(MpvEngine::Output output, const AudioOutput& audio);
     ~PlayerSession();
     PlayerSession(const PlayerSession&) = delete;
     PlayerSession& operator=(const PlayerSession&) = delete;
@@ -30,6 +30,8 @@ public:
     const MpvEngine& Engine() const { return *m_engine; }
 
 private:
+    // Hands out a new movie object once `load` has taken the file (or begun to).
+    void Open(const std::string& path, void (MpvEngine::*load)(const std::string&));
     void ReleaseMovie();
 
     std::unique_ptr<MpvEngine> m_engine;

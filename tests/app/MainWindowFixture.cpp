@@ -13,7 +13,7 @@
 
 void MainWindowFixture::SetUp()
 {
-    m_window = std::make_unique<CAnnotatorDlg>();
+    m_window = std::make_unique<CAnnotatorDlg>(AudioOutput::Silent());
     m_window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
     if (m_start.active) {

@@ -79,7 +79,7 @@ TEST_F(FileDialogs, StartFilesOpenAsFromTheDialogs)
         Click(kSaveAnnotationId);
     }
     m_window->OnClose();
-    m_window = std::make_unique<CAnnotatorDlg>();
+    m_window = std::make_unique<CAnnotatorDlg>(AudioOutput::Silent());
     m_window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
 
@@ -147,6 +147,7 @@ TEST_F(FileDialogs, TheApplicationOpensTheCommandLineFilesOnceTheWindowIsUp)
     });
     poll.start();
     CAnnotatorApp app(options);
+    app.SetWindowFactory([] { return std::make_unique<CAnnotatorDlg>(AudioOutput::Silent()); });
     EXPECT_FALSE(app.InitInstance());
     EXPECT_EQ(app.ExitCode(), 0);
     EXPECT_EQ(tracks, 2);

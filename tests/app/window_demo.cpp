@@ -10,7 +10,6 @@
 
 #include "CAnnotatorDlg.h"
 #include "CTimelineView.h"
-#include "MpvEngine.h"
 #include "PlayerError.h"
 #include "ProcessSetUp.h"
 
@@ -23,10 +22,9 @@ int main(int argc, char** argv)
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
     QApplication app(argc, argv);
     SetUpPlayerProcess();
-    MpvEngine::SetAudioOutput("null");
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 5;
 
-    CAnnotatorDlg window;
+    CAnnotatorDlg window(AudioOutput::Silent());
     window.move(0, 0);
     window.show();
     try {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "MpvEngine.h"
 #include "ProcessSetUp.h"
 
 int main(int argc, char** argv)
@@ -11,6 +10,5 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     QCoreApplication application(argc, argv);
     SetUpPlayerProcess();
-    MpvEngine::SetAudioOutput("null");
     return RUN_ALL_TESTS();
 }

@@ -12,7 +12,6 @@
 
 #include "CQTControl.h"
 #include "CTimelineView.h"
-#include "MpvEngine.h"
 #include "PlayerError.h"
 #include "ProcessSetUp.h"
 
@@ -26,13 +25,12 @@ int main(int argc, char** argv)
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
     QApplication app(argc, argv);
     SetUpPlayerProcess();
-    MpvEngine::SetAudioOutput("null");
     const int seconds = argc > 3 ? std::atoi(argv[3]) : 5;
 
     QWidget window;
     window.setWindowTitle("Quillmark player");
     auto* layout = new QVBoxLayout(&window);
-    auto* control = new CQTControl(&window);
+    auto* control = new CQTControl(AudioOutput::Silent(), &window);
     layout->addWidget(control);
     window.resize(660, 420);
     window.move(0, 0);

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "LoadWatch.h"
+#include "EngineFrame.h"
 #include "PlayerError.h"
 #include "PlayerSession.h"
 #include "TestVideo.h"
@@ -53,7 +53,7 @@ class Background : public testing::Test {
 protected:
     MpvEngine& Engine() { return m_session.Engine(); }
 
-    PlayerSession m_session{MpvEngine::Output::Headless};
+    PlayerSession m_session{MpvEngine::Output::Headless, AudioOutput::Silent()};
     QSignalSpy m_failures{&m_session.Engine(), &MpvEngine::LoadFailed};
 };
 
@@ -71,12 +71,12 @@ TEST_F(Background, ReturnsBeforeTheFileIsOpenThenShowsItsFirstFrame)
     EXPECT_NEAR(m_session.GetMovie()->GetDuration(), 2000, 25);
     // Loaded means open, not yet decoded: the first picture follows shortly.
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        const QImage frame = Engine().GrabVideoFrame();
+        const QImage frame = GrabVideoFrame(Engine());
         return ReadFrameNumber(frame, frame.rect(), 160) == 0;
     }, kWaitMs));
     m_session.GetMovie()->SetTime(1000);
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        const QImage shown = Engine().GrabVideoFrame();
+        const QImage shown = GrabVideoFrame(Engine());
         return !Engine().SeekInFlight() && ReadFrameNumber(shown, shown.rect(), 160) == 25;
     }, kWaitMs));
     EXPECT_EQ(m_failures.count(), 0);
@@ -103,7 +103,7 @@ class UnplayableInBackground : public testing::TestWithParam<BadFile> {};
 
 TEST_P(UnplayableInBackground, IsReportedOnceWithTheTextLoadWouldThrow)
 {
-    PlayerSession session(MpvEngine::Output::Headless);
+    PlayerSession session(MpvEngine::Output::Headless, AudioOutput::Silent());
     QSignalSpy failures(&session.Engine(), &MpvEngine::LoadFailed);
     const std::string path = GetParam().make();
     std::string thrown;
@@ -201,103 +201,4 @@ TEST_F(Background, ManySwitchesLeaveNoDescriptorOrThreadBehind)
     EXPECT_TRUE(QTest::qWaitFor([&] { return CountEntries("/proc/self/fd") <= descriptors; }, kWaitMs))
         << CountEntries("/proc/self/fd") << " descriptors, " << descriptors << " before";
     EXPECT_EQ(m_failures.count(), 0);
-}
-
-TEST(LoadWatch, OpensOnlyOnItsOwnEntryWhateverTheOrderOfEvents)
-{
-    {
-        LoadWatch watch; // the usual order
-        watch.OnReply(0, 7);
-        watch.OnStartFile(7);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Waiting);
-        watch.OnFileLoaded();
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
-        EXPECT_EQ(watch.Entry(), 7);
-    }
-    {
-        LoadWatch watch; // the file opens before the reply names it
-        watch.OnStartFile(4);
-        watch.OnFileLoaded();
-        watch.OnStartFile(5);
-        watch.OnFileLoaded();
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Waiting);
-        watch.OnReply(0, 5);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
-    }
-    {
-        LoadWatch watch; // an earlier file opening and ending is not ours
-        watch.OnReply(0, 9);
-        watch.OnStartFile(8);
-        watch.OnFileLoaded();
-        watch.OnEndFile(8, false);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Waiting);
-        watch.OnStartFile(9);
-        watch.OnFileLoaded();
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
-        watch.OnEndFile(9, true); // afterwards: no longer a load failure
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
-    }
-}
-
-TEST(LoadWatch, KnowsWhenItsOwnFirstFrameWasShownWhenEverTheReplyComes)
-{
-    {
-        LoadWatch watch; // the previous file's frame, then ours after the reply
-        watch.OnStartFile(4);
-        watch.OnPlaybackRestart();
-        watch.OnFileLoaded();
-        watch.OnReply(0, 4);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Opened);
-        EXPECT_FALSE(watch.Shown());
-        watch.OnPlaybackRestart();
-        EXPECT_TRUE(watch.Shown());
-    }
-    {
-        LoadWatch watch; // shown before the reply named the entry
-        watch.OnStartFile(6);
-        watch.OnFileLoaded();
-        watch.OnPlaybackRestart();
-        EXPECT_FALSE(watch.Shown());
-        watch.OnReply(0, 6);
-        EXPECT_TRUE(watch.Shown());
-    }
-    {
-        LoadWatch watch; // a file loaded and shown, but an earlier one than ours
-        watch.OnReply(0, 8);
-        watch.OnStartFile(7);
-        watch.OnFileLoaded();
-        watch.OnPlaybackRestart();
-        watch.OnStartFile(8);
-        watch.OnPlaybackRestart();
-        EXPECT_FALSE(watch.Shown());
-    }
-}
-
-TEST(LoadWatch, FailsOnItsEntryEndingTheReplyFailingOrTheCoreGoing)
-{
-    {
-        LoadWatch watch;
-        watch.OnStartFile(3);
-        watch.OnEndFile(3, true); // before the reply
-        watch.OnReply(0, 3);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
-        EXPECT_TRUE(watch.NotMedia());
-    }
-    {
-        LoadWatch watch;
-        watch.OnReply(0, 3);
-        watch.OnEndFile(3, false);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
-        EXPECT_FALSE(watch.NotMedia());
-    }
-    {
-        LoadWatch watch;
-        watch.OnReply(-1, 0);
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
-    }
-    {
-        LoadWatch watch;
-        watch.OnShutdown();
-        EXPECT_EQ(watch.GetState(), LoadWatch::State::Failed);
-    }
 }

@@ -15,7 +15,9 @@
 
 #include <mpv/client.h>
 
+#include "EngineFrame.h"
 #include "FrameTimesReader.h"
+#include "PlayerError.h"
 #include "PlayerSession.h"
 #include "TestVideo.h"
 
@@ -64,7 +66,7 @@ int ShownFrame(MpvEngine& engine)
 {
     if (!QTest::qWaitFor([&] { return !engine.SeekInFlight(); }, kWaitMs))
         return -2;
-    const QImage frame = engine.GrabVideoFrame();
+    const QImage frame = GrabVideoFrame(engine);
     return ReadFrameNumber(frame, frame.rect(), kWidth);
 }
 
@@ -125,7 +127,7 @@ protected:
     std::string m_path;
     std::vector<double> m_times;
     std::vector<double> m_shown;
-    PlayerSession m_session{MpvEngine::Output::Headless};
+    PlayerSession m_session{MpvEngine::Output::Headless, AudioOutput::Silent()};
     CQTMoviePtr m_movie;
 };
 
@@ -202,7 +204,7 @@ TEST(FrameTimesReader, NothingFromAFileWithoutVideoOrAStoppedRead)
 
 TEST(FrameTimesReader, UndeclaredRateCaseDeclaresNoRate)
 {
-    PlayerSession session(MpvEngine::Output::Headless);
+    PlayerSession session(MpvEngine::Output::Headless, AudioOutput::Silent());
     session.SetSource(MakeTimedVideo(QUILL_TEST_DATA_DIR, "exact-irregular.ts", kSeconds, kWidth, kHeight,
                                      FrameSpacing::Irregular, true));
     EXPECT_EQ(session.Engine().FrameRate(), 0.0);

@@ -14,6 +14,7 @@
 
 #include "AllocatorTuning.h"
 #include "CMovieDriver.h"
+#include "EngineFrame.h"
 #include "PlayerError.h"
 #include "PlayerSession.h"
 #include "TestVideo.h"
@@ -41,13 +42,13 @@ int ShownFrame(MpvEngine& engine)
 {
     if (!QTest::qWaitFor([&] { return !engine.SeekInFlight(); }, kWaitMs))
         return -2;
-    const QImage frame = engine.GrabVideoFrame();
+    const QImage frame = GrabVideoFrame(engine);
     return ReadFrameNumber(frame, frame.rect(), kWidth);
 }
 
 class Session : public testing::Test {
 protected:
-    PlayerSession m_session{MpvEngine::Output::Headless};
+    PlayerSession m_session{MpvEngine::Output::Headless, AudioOutput::Silent()};
 };
 
 } // namespace
@@ -62,7 +63,7 @@ class LoadedFile : public testing::TestWithParam<LoadCase> {};
 
 TEST_P(LoadedFile, MovieAndDurationAreThereWhenSetSourceReturns)
 {
-    PlayerSession session(MpvEngine::Output::Headless);
+    PlayerSession session(MpvEngine::Output::Headless, AudioOutput::Silent());
     session.SetSource(GetParam().make());
     const CQTMoviePtr movie = session.GetMovie();
     ASSERT_NE(movie, nullptr);
@@ -171,7 +172,7 @@ TEST_F(Session, EmptySourceUnloadsAndTurnsTheMovieStale)
     movie->SetTime(500);
     movie->SetProperty1082(10);
     EXPECT_EQ(m_session.Engine().Time(), 0);
-    EXPECT_TRUE(m_session.Engine().GrabVideoFrame().isNull());
+    EXPECT_TRUE(GrabVideoFrame(m_session.Engine()).isNull());
     m_session.SetSource(""); // twice is harmless
 }
 
@@ -199,7 +200,7 @@ TEST(SessionLifetime, MovieOutlivingItsSessionIsSafe)
 {
     CMovieDriver driver;
     {
-        PlayerSession session(MpvEngine::Output::Headless);
+        PlayerSession session(MpvEngine::Output::Headless, AudioOutput::Silent());
         session.SetSource(Clip());
         driver.Attach(session.GetMovie());
         driver.SetTime(700);
@@ -238,7 +239,7 @@ TEST(PlayerMemory, PictureSizedBlocksStayMappedAfterALargerOneIsFreed)
 TEST(PlayerProcess, AnEngineLeavesTheNumericLocaleAlone)
 {
     ASSERT_NE(std::setlocale(LC_NUMERIC, "C.UTF-8"), nullptr);
-    EXPECT_NO_THROW(MpvEngine(MpvEngine::Output::Headless));
+    EXPECT_NO_THROW(MpvEngine(MpvEngine::Output::Headless, AudioOutput::Silent()));
     const std::string after = std::setlocale(LC_NUMERIC, nullptr);
     std::setlocale(LC_NUMERIC, "C");
     EXPECT_EQ(after, "C.UTF-8");
@@ -285,7 +286,7 @@ class UnplayableFile : public testing::TestWithParam<BadFile> {};
 
 TEST_P(UnplayableFile, RaisesAFrenchErrorNamingItAndLeavesTheSessionEmptyAndUsable)
 {
-    PlayerSession session(MpvEngine::Output::Headless);
+    PlayerSession session(MpvEngine::Output::Headless, AudioOutput::Silent());
     session.SetSource(Clip());
     const CQTMoviePtr before = session.GetMovie();
     const std::string path = GetParam().make();

@@ -51,9 +51,9 @@ protected:
     {
         m_window = std::make_unique<QWidget>();
         m_window->resize(640, 260);
-        m_player = new CQTControl(m_window.get());
+        m_player = new CQTControl(AudioOutput::Silent(), m_window.get());
         m_player->setGeometry(12, 16, 301, 216);
-        m_companion = new CQTControl(m_window.get());
+        m_companion = new CQTControl(AudioOutput::Silent(), m_window.get());
         m_companion->setGeometry(320, 12, 298, 219);
         m_edit = new QLineEdit(m_window.get());
         m_edit->setGeometry(12, 236, 100, 20);
@@ -262,7 +262,7 @@ TEST(ControlUnshown, SourceSetBeforeTheFirstShowPlaysOnceShown)
 {
     QWidget window;
     window.resize(320, 240);
-    auto* control = new CQTControl(&window);
+    auto* control = new CQTControl(AudioOutput::Silent(), &window);
     control->setGeometry(0, 0, 301, 216);
     control->SetSource(Clip());
     ASSERT_NE(control->GetMovie(), nullptr);

@@ -13,7 +13,6 @@
 
 #include "CTimelineView.h"
 #include "GlDriverPin.h"
-#include "MpvEngine.h"
 #include "ProcessSetUp.h"
 
 int main(int argc, char** argv)
@@ -25,7 +24,6 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     // As the program's main sets the process up.
     SetUpPlayerProcess();
-    MpvEngine::SetAudioOutput("null");
     const int result = RUN_ALL_TESTS();
     PinGlDriversForLeakReports();
 #if QUILL_LEAK_CHECKS
