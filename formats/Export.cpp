@@ -1,5 +1,6 @@
 #include "Export.h"
 
+#include "EafWriter.h"
 #include "SegmentTable.h"
 #include "Subtitles.h"
 #include "TrackStatistics.h"
@@ -21,6 +22,7 @@ ExportResult Export(const FormatSpec& format, const TrackList& tracks, const Exp
         result.bytes = WriteStatisticsTable(tracks, inputs.videoSeconds, result.warnings);
         break;
     case FormatId::Eaf:
+        result.bytes = WriteEaf(tracks, {inputs.date, inputs.videoPath, inputs.outputFolder}, result.warnings);
         break;
     case FormatId::Srt:
         result.bytes = WriteSrt(tracks, result.warnings);

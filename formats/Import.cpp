@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <optional>
 
+#include "EafReader.h"
 #include "TsvReader.h"
 
 namespace {
@@ -109,5 +110,7 @@ ImportResult ImportFile(const std::string& path)
         const auto whole = ReadRegularFile(path);
         return FromImported(whole ? ReadSegmentTable(*whole) : std::nullopt);
     }
+    if (RootName(*head) == "ANNOTATION_DOCUMENT")
+        return FromImported(ReadEaf(path));
     return {};
 }
