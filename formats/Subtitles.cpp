@@ -16,10 +16,14 @@ struct Cue {
 };
 
 // A label or title on the cue's first line: its own line breaks would start
-// lines of their own, and a blank one would end the cue.
+// lines of their own, and a blank one would end the cue. The white space
+// around it is dropped, as the readers drop it at the start of a cue.
 std::string OneLine(const std::string& text)
 {
-    std::string line = text;
+    const size_t first = text.find_first_not_of(" \t\r\n\v\f");
+    if (first == std::string::npos)
+        return {};
+    std::string line = text.substr(first, text.find_last_not_of(" \t\r\n\v\f") + 1 - first);
     std::replace_if(line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return line;
 }

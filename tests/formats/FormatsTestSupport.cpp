@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,9 +17,34 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "TimeValue.h"
+
 extern char** environ;
 
 namespace fs = std::filesystem;
+
+long long Stored(double t)
+{
+    return std::stoll(FormatTimeValue(t));
+}
+
+Fixed Milliseconds(const SegmentSpec& s)
+{
+    long long a = Stored(s.start);
+    long long b = Stored(s.end);
+    Fixed fixed;
+    fixed.reversed = b < a;
+    if (fixed.reversed)
+        std::swap(a, b);
+    fixed.negative = a < 0;
+    auto ms = [](long long n) { return std::max(0LL, std::llround(static_cast<double>(n) / 10.0)); };
+    fixed.start = ms(a);
+    fixed.end = ms(b);
+    fixed.empty = fixed.start == fixed.end;
+    if (fixed.empty)
+        ++fixed.end;
+    return fixed;
+}
 
 std::unique_ptr<TrackList> BuildTracks(const std::vector<TrackSpec>& specs)
 {

@@ -21,6 +21,24 @@ struct TrackSpec {
     std::vector<SegmentSpec> segments;
 };
 
+// The integer the annotation file stores for t, by its own writer.
+long long Stored(double t);
+
+// The bounds the millisecond formats (ELAN, subtitles) are given:
+// milliseconds to the nearest, in order, never negative, never empty; and
+// which of those changes were made.
+struct Fixed {
+    long long start = 0;
+    long long end = 0;
+    bool reversed = false;
+    bool negative = false;
+    bool empty = false;
+
+    bool Altered() const { return reversed || negative || empty; }
+    size_t Changes() const { return size_t{reversed} + size_t{negative} + size_t{empty}; }
+};
+Fixed Milliseconds(const SegmentSpec& s);
+
 std::unique_ptr<TrackList> BuildTracks(const std::vector<TrackSpec>& specs);
 std::vector<TrackSpec> DescribeTracks(const TrackList& tracks);
 

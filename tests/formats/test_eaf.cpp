@@ -18,42 +18,6 @@
 
 namespace {
 
-long long Stored(double t)
-{
-    return std::stoll(FormatTimeValue(t));
-}
-
-// The bounds ELAN is given: milliseconds to the nearest, in order, never
-// negative, never empty; and which of those changes were made.
-struct Fixed {
-    long long start = 0;
-    long long end = 0;
-    bool reversed = false;
-    bool negative = false;
-    bool empty = false;
-
-    bool Altered() const { return reversed || negative || empty; }
-    size_t Changes() const { return size_t{reversed} + size_t{negative} + size_t{empty}; }
-};
-
-Fixed Milliseconds(const SegmentSpec& s)
-{
-    long long a = Stored(s.start);
-    long long b = Stored(s.end);
-    Fixed fixed;
-    fixed.reversed = b < a;
-    if (fixed.reversed)
-        std::swap(a, b);
-    fixed.negative = a < 0;
-    auto ms = [](long long n) { return std::max(0LL, std::llround(static_cast<double>(n) / 10.0)); };
-    fixed.start = ms(a);
-    fixed.end = ms(b);
-    fixed.empty = fixed.start == fixed.end;
-    if (fixed.empty)
-        ++fixed.end;
-    return fixed;
-}
-
 // The most segments of one track that cover a moment together: the fewest
 // tiers that can hold them without overlaps.
 int Depth(const TrackSpec& track)
@@ -204,10 +168,12 @@ TEST(EafExport, EveryRuleHoldsAndEverySegmentIsThere)
                         videoTiers.insert(video->second);
                 }
                 EXPECT_EQ(static_cast<int>(tiers.size()), Depth(specs[t])) << specs[t].label;
-                if (specs[t].label.find_first_not_of(" ") != std::string::npos
-                    && std::count_if(specs.begin(), specs.begin() + static_cast<long>(t),
-                                     [&](const TrackSpec& s) { return s.label == specs[t].label; }) == 0)
+                // A label that is neither blank nor taken names its tier.
+                const bool taken = std::any_of(specs.begin(), specs.begin() + static_cast<long>(t),
+                                               [&](const TrackSpec& s) { return s.label == specs[t].label; });
+                if (specs[t].label.find_first_not_of(" \t\r\n\v\f") != std::string::npos && !taken) {
                     EXPECT_EQ(listing.properties.at(prefix + "tier:1"), specs[t].label);
+                }
                 for (const SegmentSpec& s : specs[t].segments) {
                     const Fixed fixed = Milliseconds(s);
                     expected.insert({std::to_string(t), std::to_string(fixed.start), std::to_string(fixed.end),

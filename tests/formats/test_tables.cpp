@@ -9,18 +9,11 @@
 #include "Export.h"
 #include "FormatsTestSupport.h"
 #include "Import.h"
-#include "TimeValue.h"
 
 namespace {
 
 const std::vector<std::string> kColumns = {"piste", "piste_n", "segment_n", "debut_s", "fin_s",
                                            "duree_s", "titre", "commentaires", "video"};
-
-// The integer the annotation file stores for t, by its own writer.
-long long Stored(double t)
-{
-    return std::stoll(FormatTimeValue(t));
-}
 
 // A time field as stored units: exactly four decimals after the format's
 // decimal point.
@@ -139,9 +132,11 @@ TEST(SegmentTableImport, ReopenedTableExportsTheSameBytes)
         EXPECT_TRUE(imported.notices.empty());
         EXPECT_EQ(Export(tsv, *imported.tracks, {}).bytes, exported);
         // Labels of tracks with segments, and of empty ones between them.
-        for (int t = 0; t < imported.tracks->GetCount(); ++t)
-            if (!imported.tracks->GetTrack(t)->GetSegments().empty() || specs[static_cast<size_t>(t)].label == " ")
+        for (int t = 0; t < imported.tracks->GetCount(); ++t) {
+            if (!imported.tracks->GetTrack(t)->GetSegments().empty() || specs[static_cast<size_t>(t)].label == " ") {
                 EXPECT_EQ(imported.tracks->GetTrack(t)->GetLabel(), specs[static_cast<size_t>(t)].label);
+            }
+        }
     }
 }
 
