@@ -146,7 +146,8 @@ void Append(int fd, std::string& to, bool& open)
 
 } // namespace
 
-ProcessRun RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& unset)
+ProcessRun RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& unset,
+                      const std::vector<std::string>& set)
 {
     ProcessRun run;
     int out[2];
@@ -159,9 +160,12 @@ ProcessRun RunProcess(const std::vector<std::string>& argv, const std::vector<st
         bool keep = true;
         for (const std::string& name : unset)
             keep = keep && entry.rfind(name + "=", 0) != 0;
+        for (const std::string& added : set)
+            keep = keep && entry.rfind(added.substr(0, added.find('=') + 1), 0) != 0;
         if (keep)
             environment.push_back(entry);
     }
+    environment.insert(environment.end(), set.begin(), set.end());
     std::vector<char*> envp;
     for (auto& entry : environment)
         envp.push_back(entry.data());

@@ -56,8 +56,10 @@ struct ProcessRun {
     std::string err;
 };
 // Runs the program (found on PATH) without a shell, its standard input
-// empty, with `unset` removed from the environment. Killed after 120 s.
-ProcessRun RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& unset = {});
+// empty, with `unset` removed from the environment and `set` ("NAME=value")
+// added. Killed after 120 s.
+ProcessRun RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& unset = {},
+                      const std::vector<std::string>& set = {});
 
 // Rows of fields printed as '.'-prefixed hex tokens (see read_table.py).
 std::vector<std::vector<std::string>> DecodeHexRows(const std::string& printed);
