@@ -169,6 +169,11 @@ TEST_F(ExportCommandLine, OutputsAreReplacedOnlyWhenForced)
     const ProcessRun twice = Quillmark({"--export", "csv", "--force", Path("tableau.txt"), Path("tableau.xml")});
     EXPECT_EQ(twice.status, 1);
     EXPECT_NE(twice.err.find("déjà écrit par cette commande"), std::string::npos) << twice.err;
+
+    // A folder that is not there cannot take the file.
+    const ProcessRun nowhere = Quillmark({"--export", "tsv", "--output", Path("absent/sortie.tsv"), Path("notes.xml")});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_EQ(nowhere.err, "quillmark : " + Path("absent/sortie.tsv") + " : le fichier n'a pas été enregistré\n");
 }
 
 TEST_F(ExportCommandLine, BadArgumentsAreRefusedBeforeAnythingIsWritten)
