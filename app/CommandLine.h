@@ -6,7 +6,7 @@
 
 #include <QStringList>
 
-struct FormatSpec;
+struct ExportFormat;
 
 // What the window opens at start-up; every path absolute, in UTF-8, and
 // empty when not given.
@@ -21,7 +21,7 @@ struct StartOptions {
 // format, without any window. Paths are as the user typed them, the video's
 // made absolute.
 struct ExportRequest {
-    const FormatSpec* format = nullptr;
+    const ExportFormat* format = nullptr;
     // Empty: beside each input; "-": the standard output; an existing
     // folder: into it; anything else: that file, for one input only.
     std::string output;

@@ -64,7 +64,7 @@ void BM_ExportTsv(benchmark::State& state)
 {
     const CTimeline& timeline = Annotations();
     const std::string path = TemporaryPath(".tsv");
-    const FormatSpec& tsv = *FindExportFormat("tsv");
+    const ExportFormat& tsv = *FindExportFormat("tsv");
     for (auto _ : state)
         benchmark::DoNotOptimize(WriteAndSync(path, Export(tsv, timeline.m_tracks, {}).bytes));
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
@@ -75,7 +75,7 @@ void BM_ExportTsv(benchmark::State& state)
 void BM_ExportTsvBytes(benchmark::State& state)
 {
     const CTimeline& timeline = Annotations();
-    const FormatSpec& tsv = *FindExportFormat("tsv");
+    const ExportFormat& tsv = *FindExportFormat("tsv");
     for (auto _ : state)
         benchmark::DoNotOptimize(Export(tsv, timeline.m_tracks, {}).bytes.size());
 }

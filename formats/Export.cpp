@@ -5,7 +5,7 @@
 #include "Subtitles.h"
 #include "TrackStatistics.h"
 
-ExportResult Export(const FormatSpec& format, const TrackList& tracks, const ExportInputs& inputs)
+ExportResult Export(const ExportFormat& format, const TrackList& tracks, const ExportInputs& inputs)
 {
     ExportResult result;
     switch (format.id) {

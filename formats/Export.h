@@ -27,4 +27,4 @@ struct ExportResult {
     std::vector<std::string> warnings;
 };
 
-ExportResult Export(const FormatSpec& format, const TrackList& tracks, const ExportInputs& inputs);
+ExportResult Export(const ExportFormat& format, const TrackList& tracks, const ExportInputs& inputs);

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-const std::vector<FormatSpec>& ExportFormats()
+const std::vector<ExportFormat>& ExportFormats()
 {
-    static const std::vector<FormatSpec> formats = {
+    static const std::vector<ExportFormat> formats = {
         {FormatId::Tsv, "tsv", "Tableau (*.tsv)", ".tsv", ".tsv"},
         {FormatId::Csv, "csv", "CSV (*.csv)", ".csv", ".csv"},
         {FormatId::FrenchCsv, "csv-fr", "CSV pour tableur français (*.csv)", ".csv", ".csv"},
@@ -16,9 +16,9 @@ const std::vector<FormatSpec>& ExportFormats()
     return formats;
 }
 
-const FormatSpec* FindExportFormat(std::string_view name)
+const ExportFormat* FindExportFormat(std::string_view name)
 {
-    for (const FormatSpec& format : ExportFormats())
+    for (const ExportFormat& format : ExportFormats())
         if (name == format.name)
             return &format;
     return nullptr;
@@ -27,12 +27,12 @@ const FormatSpec* FindExportFormat(std::string_view name)
 std::string ExportFormatNames()
 {
     std::string names;
-    for (const FormatSpec& format : ExportFormats())
+    for (const ExportFormat& format : ExportFormats())
         names += (names.empty() ? "" : ", ") + std::string(format.name);
     return names;
 }
 
-std::string DefaultOutputPath(const FormatSpec& format, const std::string& inputPath)
+std::string DefaultOutputPath(const ExportFormat& format, const std::string& inputPath)
 {
     const std::filesystem::path input(inputPath);
     return (input.parent_path() / input.stem()).string() + format.outputEnding;

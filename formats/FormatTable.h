@@ -8,7 +8,7 @@ enum class FormatId { Tsv, Csv, FrenchCsv, Statistics, Eaf, Srt, Vtt };
 
 // One export format, as both the export dialog's type list and the command
 // line's --export name it.
-struct FormatSpec {
+struct ExportFormat {
     FormatId id;
     const char* name;   // --export's word: "tsv", "csv-fr", ...
     const char* label;  // the dialog's type: "Tableau (*.tsv)", ...
@@ -19,12 +19,12 @@ struct FormatSpec {
 };
 
 // Every format, in the dialog's order.
-const std::vector<FormatSpec>& ExportFormats();
+const std::vector<ExportFormat>& ExportFormats();
 // The format --export names, or null.
-const FormatSpec* FindExportFormat(std::string_view name);
+const ExportFormat* FindExportFormat(std::string_view name);
 // The names, "tsv, csv, ...", for help and error texts.
 std::string ExportFormatNames();
 
 // The output beside `inputPath`: its name without the last suffix, then the
 // format's ending ("entretien.eaf" -> "entretien.tsv").
-std::string DefaultOutputPath(const FormatSpec& format, const std::string& inputPath);
+std::string DefaultOutputPath(const ExportFormat& format, const std::string& inputPath);

@@ -28,7 +28,7 @@ long long Stored(double t)
     return std::stoll(FormatTimeValue(t));
 }
 
-Fixed Milliseconds(const SegmentSpec& s)
+Fixed Milliseconds(const SegmentData& s)
 {
     long long a = Stored(s.start);
     long long b = Stored(s.end);
@@ -46,13 +46,13 @@ Fixed Milliseconds(const SegmentSpec& s)
     return fixed;
 }
 
-std::unique_ptr<TrackList> BuildTracks(const std::vector<TrackSpec>& specs)
+std::unique_ptr<TrackList> BuildTracks(const std::vector<TrackData>& annotations)
 {
     auto tracks = std::make_unique<TrackList>();
-    for (const TrackSpec& spec : specs) {
+    for (const TrackData& entry : annotations) {
         Track* track = tracks->AppendTrack();
-        track->SetLabel(spec.label);
-        for (const SegmentSpec& s : spec.segments) {
+        track->SetLabel(entry.label);
+        for (const SegmentData& s : entry.segments) {
             auto segment = std::make_unique<Segment>();
             segment->m_start = s.start;
             segment->m_end = s.end;
@@ -65,19 +65,19 @@ std::unique_ptr<TrackList> BuildTracks(const std::vector<TrackSpec>& specs)
     return tracks;
 }
 
-std::vector<TrackSpec> DescribeTracks(const TrackList& tracks)
+std::vector<TrackData> DescribeTracks(const TrackList& tracks)
 {
-    std::vector<TrackSpec> specs;
+    std::vector<TrackData> annotations;
     for (const auto& track : tracks) {
-        TrackSpec spec{track->GetLabel(), {}};
+        TrackData entry{track->GetLabel(), {}};
         for (const auto& s : track->GetSegments())
-            spec.segments.push_back({s->m_start, s->m_end, s->m_title, s->m_comment, s->m_videoNumber});
-        specs.push_back(spec);
+            entry.segments.push_back({s->m_start, s->m_end, s->m_title, s->m_comment, s->m_videoNumber});
+        annotations.push_back(entry);
     }
-    return specs;
+    return annotations;
 }
 
-std::vector<TrackSpec> HardTexts()
+std::vector<TrackData> HardTexts()
 {
     return {
         {"Gestes\tmains", {
@@ -100,7 +100,7 @@ std::vector<TrackSpec> HardTexts()
     };
 }
 
-std::vector<TrackSpec> RandomTracks(unsigned seed, int tracks, int count)
+std::vector<TrackData> RandomTracks(unsigned seed, int tracks, int count)
 {
     static const char* const kPieces[] = {
         "a", "Z", "0", " ", "\t", "\n", "\r", "\r\n", "\"", "'", ",", ";", "é", "Ç", "ü", "€", "🎬", "😀",
@@ -114,9 +114,9 @@ std::vector<TrackSpec> RandomTracks(unsigned seed, int tracks, int count)
             s += kPieces[pick(static_cast<int>(std::size(kPieces)))];
         return s;
     };
-    std::vector<TrackSpec> specs(static_cast<size_t>(tracks));
-    for (auto& spec : specs)
-        spec.label = text();
+    std::vector<TrackData> annotations(static_cast<size_t>(tracks));
+    for (auto& entry : annotations)
+        entry.label = text();
     for (int i = 0; i < count; ++i) {
         double start = pick(100000) / 100.0 * (pick(2) == 0 ? 1 : 37.3);
         double end = start + pick(5000) / 7.0;
@@ -126,10 +126,10 @@ std::vector<TrackSpec> RandomTracks(unsigned seed, int tracks, int count)
         case 2: end = start; break;
         default: break;
         }
-        specs[static_cast<size_t>(pick(tracks))].segments.push_back(
+        annotations[static_cast<size_t>(pick(tracks))].segments.push_back(
             {start, end, text(), text(), pick(4) == 0 ? pick(20) - 5 : 0});
     }
-    return specs;
+    return annotations;
 }
 
 namespace {

@@ -9,16 +9,16 @@
 
 // Annotations written as data: bounds are set as they are, reversed or
 // negative ones included, as a file may hold them.
-struct SegmentSpec {
+struct SegmentData {
     double start;
     double end;
     std::string title;
     std::string comment;
     int32_t video = 0;
 };
-struct TrackSpec {
+struct TrackData {
     std::string label;
-    std::vector<SegmentSpec> segments;
+    std::vector<SegmentData> segments;
 };
 
 // The integer the annotation file stores for t, by its own writer.
@@ -37,18 +37,18 @@ struct Fixed {
     bool Altered() const { return reversed || negative || empty; }
     size_t Changes() const { return size_t{reversed} + size_t{negative} + size_t{empty}; }
 };
-Fixed Milliseconds(const SegmentSpec& s);
+Fixed Milliseconds(const SegmentData& s);
 
-std::unique_ptr<TrackList> BuildTracks(const std::vector<TrackSpec>& specs);
-std::vector<TrackSpec> DescribeTracks(const TrackList& tracks);
+std::unique_ptr<TrackList> BuildTracks(const std::vector<TrackData>& annotations);
+std::vector<TrackData> DescribeTracks(const TrackList& tracks);
 
 // Texts that outside readers get wrong when a writer is careless: tabs,
 // every kind of line break, quotes, commas, semicolons, accents, emoji,
 // formulas, markup and empty fields.
-std::vector<TrackSpec> HardTexts();
+std::vector<TrackData> HardTexts();
 // `count` segments of random hard texts over `tracks` tracks (seeded, so a
 // failure repeats), every few a reversed, negative or zero-length one.
-std::vector<TrackSpec> RandomTracks(unsigned seed, int tracks, int count);
+std::vector<TrackData> RandomTracks(unsigned seed, int tracks, int count);
 
 struct ProcessRun {
     int status = -1; // the exit status, -1 when killed or not started

@@ -20,10 +20,10 @@ namespace {
 
 // The most segments of one track that cover a moment together: the fewest
 // tiers that can hold them without overlaps.
-int Depth(const TrackSpec& track)
+int Depth(const TrackData& track)
 {
     std::vector<std::pair<long long, int>> events;
-    for (const SegmentSpec& s : track.segments) {
+    for (const SegmentData& s : track.segments) {
         events.push_back({Milliseconds(s).start, 1});
         events.push_back({Milliseconds(s).end, -1});
     }
@@ -76,7 +76,7 @@ Listing Check(const std::string& path)
     return listing;
 }
 
-std::vector<std::vector<TrackSpec>> HardSets()
+std::vector<std::vector<TrackData>> HardSets()
 {
     auto hard = HardTexts();
     // Overlaps: nested, chained, touching (no overlap), the same interval twice.
@@ -88,21 +88,21 @@ std::vector<std::vector<TrackSpec>> HardSets()
 
 // Each imported track against the exported one: same label, the segments in
 // start order with the bounds ELAN was given, every text and number kept.
-void ExpectRoundTrip(const std::vector<TrackSpec>& exported, const TrackList& imported)
+void ExpectRoundTrip(const std::vector<TrackData>& exported, const TrackList& imported)
 {
-    const std::vector<TrackSpec> back = DescribeTracks(imported);
+    const std::vector<TrackData> back = DescribeTracks(imported);
     ASSERT_EQ(back.size(), exported.size());
     for (size_t t = 0; t < exported.size(); ++t) {
         SCOPED_TRACE("track " + std::to_string(t + 1));
         EXPECT_EQ(back[t].label, exported[t].label);
-        std::vector<SegmentSpec> expected = exported[t].segments;
-        std::stable_sort(expected.begin(), expected.end(), [](const SegmentSpec& a, const SegmentSpec& b) {
+        std::vector<SegmentData> expected = exported[t].segments;
+        std::stable_sort(expected.begin(), expected.end(), [](const SegmentData& a, const SegmentData& b) {
             return Milliseconds(a).start < Milliseconds(b).start;
         });
         ASSERT_EQ(back[t].segments.size(), expected.size());
         for (size_t s = 0; s < expected.size(); ++s) {
-            const SegmentSpec& was = expected[s];
-            const SegmentSpec& is = back[t].segments[s];
+            const SegmentData& was = expected[s];
+            const SegmentData& is = back[t].segments[s];
             SCOPED_TRACE("segment " + std::to_string(s + 1) + " " + was.title);
             EXPECT_EQ(Stored(is.start), Milliseconds(was).start * 10);
             EXPECT_EQ(Stored(is.end), Milliseconds(was).end * 10);
@@ -123,10 +123,10 @@ TEST(EafExport, EveryRuleHoldsAndEverySegmentIsThere)
 {
     const std::string folder = FreshFolder("eaf-export");
     int setNumber = 0;
-    for (const auto& specs : HardSets()) {
+    for (const auto& annotations : HardSets()) {
         for (const bool withVideo : {true, false}) {
             SCOPED_TRACE("set " + std::to_string(setNumber) + (withVideo ? " with video" : " without video"));
-            const auto tracks = BuildTracks(specs);
+            const auto tracks = BuildTracks(annotations);
             ExportInputs inputs;
             inputs.date = "2024-03-05T14:07:00+01:00";
             if (withVideo) {
@@ -154,9 +154,9 @@ TEST(EafExport, EveryRuleHoldsAndEverySegmentIsThere)
             std::multiset<std::vector<std::string>> expected;
             std::multiset<std::vector<std::string>> found;
             size_t warned = 0;
-            for (size_t t = 0; t < specs.size(); ++t) {
+            for (size_t t = 0; t < annotations.size(); ++t) {
                 const std::string prefix = "quillmark:piste:" + std::to_string(t + 1) + ":";
-                EXPECT_EQ(listing.properties.at(prefix + "libelle"), specs[t].label);
+                EXPECT_EQ(listing.properties.at(prefix + "libelle"), annotations[t].label);
                 std::set<std::string> tiers;
                 std::set<std::string> commentTiers;
                 std::set<std::string> videoTiers;
@@ -167,14 +167,14 @@ TEST(EafExport, EveryRuleHoldsAndEverySegmentIsThere)
                     if (video != listing.properties.end())
                         videoTiers.insert(video->second);
                 }
-                EXPECT_EQ(static_cast<int>(tiers.size()), Depth(specs[t])) << specs[t].label;
+                EXPECT_EQ(static_cast<int>(tiers.size()), Depth(annotations[t])) << annotations[t].label;
                 // A label that is neither blank nor taken names its tier.
-                const bool taken = std::any_of(specs.begin(), specs.begin() + static_cast<long>(t),
-                                               [&](const TrackSpec& s) { return s.label == specs[t].label; });
-                if (specs[t].label.find_first_not_of(" \t\r\n\v\f") != std::string::npos && !taken) {
-                    EXPECT_EQ(listing.properties.at(prefix + "tier:1"), specs[t].label);
+                const bool taken = std::any_of(annotations.begin(), annotations.begin() + static_cast<long>(t),
+                                               [&](const TrackData& s) { return s.label == annotations[t].label; });
+                if (annotations[t].label.find_first_not_of(" \t\r\n\v\f") != std::string::npos && !taken) {
+                    EXPECT_EQ(listing.properties.at(prefix + "tier:1"), annotations[t].label);
                 }
-                for (const SegmentSpec& s : specs[t].segments) {
+                for (const SegmentData& s : annotations[t].segments) {
                     const Fixed fixed = Milliseconds(s);
                     expected.insert({std::to_string(t), std::to_string(fixed.start), std::to_string(fixed.end),
                                      s.title, s.comment, s.video != 0 ? std::to_string(s.video) : ""});
@@ -206,14 +206,14 @@ TEST(EafExport, EveryRuleHoldsAndEverySegmentIsThere)
 TEST(EafExport, ImportGivesBackTheTracksInOrder)
 {
     const std::string folder = FreshFolder("eaf-round-trip");
-    for (const auto& specs : HardSets()) {
-        const auto tracks = BuildTracks(specs);
+    for (const auto& annotations : HardSets()) {
+        const auto tracks = BuildTracks(annotations);
         const std::string path = folder + "/round.eaf";
         WriteFileBytes(path, Export(*FindExportFormat("eaf"), *tracks, {}).bytes);
         const ImportResult imported = ImportFile(path);
         ASSERT_EQ(imported.status, ImportResult::Status::Read);
         EXPECT_TRUE(imported.notices.empty()) << ::testing::PrintToString(imported.notices);
-        ExpectRoundTrip(specs, *imported.tracks);
+        ExpectRoundTrip(annotations, *imported.tracks);
     }
 }
 

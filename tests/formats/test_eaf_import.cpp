@@ -74,9 +74,9 @@ std::string Slots(const std::vector<std::pair<const char*, const char*>>& slots)
 std::vector<std::string> Describe(const TrackList& tracks)
 {
     std::vector<std::string> lines;
-    for (const TrackSpec& track : DescribeTracks(tracks)) {
+    for (const TrackData& track : DescribeTracks(tracks)) {
         lines.push_back(track.label);
-        for (const SegmentSpec& s : track.segments)
+        for (const SegmentData& s : track.segments)
             lines.push_back(FormatTimeValue(s.start) + " " + FormatTimeValue(s.end) + " " + s.title + "|" + s.comment
                             + "|" + std::to_string(s.video));
     }

@@ -27,10 +27,10 @@ ProcessRun Quillmark(std::vector<std::string> arguments)
     return RunProcess(arguments, {"DISPLAY", "WAYLAND_DISPLAY"}, {"QT_QPA_PLATFORM=xcb"});
 }
 
-void WriteAnnotationFile(const std::string& path, const std::vector<TrackSpec>& specs)
+void WriteAnnotationFile(const std::string& path, const std::vector<TrackData>& annotations)
 {
     XmlDocument doc(xmlNewDoc(BAD_CAST "1.0"));
-    xmlDocSetRootElement(doc.get(), BuildTracks(specs)->WriteXml());
+    xmlDocSetRootElement(doc.get(), BuildTracks(annotations)->WriteXml());
     ASSERT_TRUE(WriteXmlFileAtomically(doc.get(), path));
 }
 
@@ -42,7 +42,7 @@ std::string WithoutDate(std::string eaf)
 
 // What the library makes of the file in this process: the command must
 // give the same bytes.
-std::string Expected(const FormatSpec& format, const std::string& input, const ExportInputs& inputs = {})
+std::string Expected(const ExportFormat& format, const std::string& input, const ExportInputs& inputs = {})
 {
     ImportResult imported = ImportFile(input);
     if (imported.status == ImportResult::Status::Read)
@@ -52,7 +52,7 @@ std::string Expected(const FormatSpec& format, const std::string& input, const E
     return WithoutDate(Export(format, timeline.m_tracks, inputs).bytes);
 }
 
-const std::vector<TrackSpec> kPlain = {
+const std::vector<TrackData> kPlain = {
     {"Gestes", {{100, 250, "main levée", "vers la gauche", 2}, {200, 300, "pointage", "", 0}}},
     {"Regards", {{50, 400, "caméra", "long\nregard", 0}}},
 };
@@ -80,7 +80,7 @@ protected:
 TEST_F(ExportCommandLine, EveryFormatWritesEachInputBesideIt)
 {
     const std::vector<std::string> inputs = {"notes", "tableau", "entretien"};
-    for (const FormatSpec& format : ExportFormats()) {
+    for (const ExportFormat& format : ExportFormats()) {
         SCOPED_TRACE(format.name);
         const ProcessRun run = Quillmark({"--export", format.name, Path("notes.xml"), Path("tableau.txt"),
                                           Path("entretien.elan")});
@@ -99,7 +99,7 @@ TEST_F(ExportCommandLine, EveryFormatWritesEachInputBesideIt)
 
 TEST_F(ExportCommandLine, StandardOutputAndFolders)
 {
-    const FormatSpec& csv = *FindExportFormat("csv");
+    const ExportFormat& csv = *FindExportFormat("csv");
     const ProcessRun piped = Quillmark({"--export", "csv", "--output", "-", Path("notes.xml")});
     EXPECT_EQ(piped.status, 0) << piped.err;
     EXPECT_EQ(piped.out, Expected(csv, Path("notes.xml")));
@@ -111,7 +111,7 @@ TEST_F(ExportCommandLine, StandardOutputAndFolders)
     EXPECT_EQ(folder.status, 0) << folder.err;
     ExportInputs inputs;
     inputs.videoSeconds = 12.5;
-    const FormatSpec& stats = *FindExportFormat("stats");
+    const ExportFormat& stats = *FindExportFormat("stats");
     EXPECT_EQ(ReadFileBytes(Path("sorties/notes-stats.tsv")), Expected(stats, Path("notes.xml"), inputs));
     EXPECT_EQ(ReadFileBytes(Path("sorties/entretien-stats.tsv")), Expected(stats, Path("entretien.elan"), inputs));
 
@@ -134,7 +134,7 @@ TEST_F(ExportCommandLine, UnreadableInputsAreToldAndTheOthersWritten)
 
     const ProcessRun run = Quillmark(arguments);
     EXPECT_EQ(run.status, 1);
-    const FormatSpec& tsv = *FindExportFormat("tsv");
+    const ExportFormat& tsv = *FindExportFormat("tsv");
     EXPECT_EQ(ReadFileBytes(Path("notes.tsv")), Expected(tsv, Path("notes.xml")));
     EXPECT_EQ(ReadFileBytes(Path("entretien.tsv")), Expected(tsv, Path("entretien.elan")));
     for (const std::string& name : bad) {

@@ -12,7 +12,7 @@ namespace {
 
 // Timeline times are hundredths of a second: 100 is 1 s. Every bound here is
 // exact in binary, so the stored integers are the obvious ones.
-std::vector<TrackSpec> Tracks()
+std::vector<TrackData> Tracks()
 {
     return {
         // Two overlapping, one touching the second, one apart.
@@ -73,6 +73,8 @@ TEST(Statistics, LabelsAreQuotedAsInTheSegmentsTable)
 {
     const auto tracks = BuildTracks({{"a\tb \"c\"", {}}, {"=1+1", {}}});
     const std::string bytes = Export(*FindExportFormat("stats"), *tracks, {}).bytes;
-    EXPECT_EQ(bytes, std::string(kHeader) + "\"a\tb \"\"c\"\"\"\t0\t0.0000\t0.0000\t\t\t\t\t\t\n"
-                                            "=1+1\t0\t0.0000\t0.0000\t\t\t\t\t\t\n");
+    std::string expected = kHeader;
+    expected += "\"a\tb \"\"c\"\"\"\t0\t0.0000\t0.0000\t\t\t\t\t\t\n";
+    expected += "=1+1\t0\t0.0000\t0.0000\t\t\t\t\t\t\n";
+    EXPECT_EQ(bytes, expected);
 }

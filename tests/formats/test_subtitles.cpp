@@ -48,11 +48,11 @@ std::string OneLine(std::string text)
 // What each segment should show: "piste : titre" (either alone when the
 // other is blank), then the comment's lines that are not blank; in start
 // order, track order on ties.
-std::vector<Cue> ExpectedCues(const std::vector<TrackSpec>& specs)
+std::vector<Cue> ExpectedCues(const std::vector<TrackData>& annotations)
 {
     std::vector<Cue> cues;
-    for (const TrackSpec& track : specs) {
-        for (const SegmentSpec& s : track.segments) {
+    for (const TrackData& track : annotations) {
+        for (const SegmentData& s : track.segments) {
             const Fixed bounds = Milliseconds(s);
             Cue cue{bounds.start, bounds.end, {}};
             if (!Blank(track.label) && !Blank(s.title))
@@ -106,20 +106,20 @@ std::vector<Cue> ParseSrt(std::string text)
 }
 
 // SRT has no escaping: texts with markup would be read as markup.
-std::vector<TrackSpec> WithoutMarkup(std::vector<TrackSpec> specs)
+std::vector<TrackData> WithoutMarkup(std::vector<TrackData> annotations)
 {
     auto clean = [](std::string& text) {
         std::replace(text.begin(), text.end(), '<', '(');
         std::replace(text.begin(), text.end(), '{', '[');
     };
-    for (TrackSpec& track : specs) {
+    for (TrackData& track : annotations) {
         clean(track.label);
-        for (SegmentSpec& s : track.segments) {
+        for (SegmentData& s : track.segments) {
             clean(s.title);
             clean(s.comment);
         }
     }
-    return specs;
+    return annotations;
 }
 
 // ffmpeg's SRT reader drops the white space around a line.
@@ -149,18 +149,18 @@ TEST(Subtitles, FfmpegReadsTheSameCues)
     const std::string folder = FreshFolder("subtitles-ffmpeg");
     for (const char* name : {"srt", "vtt"}) {
         const bool srt = std::string(name) == "srt";
-        const std::vector<std::vector<TrackSpec>> sets = {HardTexts(), RandomTracks(3, 3, 50), RandomTracks(4, 1, 20)};
+        const std::vector<std::vector<TrackData>> sets = {HardTexts(), RandomTracks(3, 3, 50), RandomTracks(4, 1, 20)};
         for (size_t set = 0; set < sets.size(); ++set) {
             SCOPED_TRACE(std::string(name) + " set " + std::to_string(set));
-            const auto specs = srt ? WithoutMarkup(sets[set]) : sets[set];
-            const auto tracks = BuildTracks(specs);
+            const auto annotations = srt ? WithoutMarkup(sets[set]) : sets[set];
+            const auto tracks = BuildTracks(annotations);
             const std::string path = folder + "/out." + name;
             WriteFileBytes(path, Export(*FindExportFormat(name), *tracks, {}).bytes);
             const ProcessRun run = RunProcess({"ffmpeg", "-v", "error", "-i", path, "-f", "srt", "-"});
             ASSERT_EQ(run.status, 0) << run.err;
             EXPECT_EQ(run.err, "");
             std::vector<Cue> read = ParseSrt(run.out);
-            std::vector<Cue> expected = ExpectedCues(specs);
+            std::vector<Cue> expected = ExpectedCues(annotations);
             if (srt) {
                 TrimLines(read);
                 TrimLines(expected);
@@ -249,20 +249,20 @@ TEST(Subtitles, PlayerShowsEachCueOverTheVideo)
     const std::string folder = FreshFolder("subtitles-player");
     const std::string video = MakeTestVideo(QUILL_TEST_DATA_DIR, "subtitles-clip.mp4", 6.0, 160, 120);
     // Hundredths of a second; two cues overlap, one segment is reversed.
-    const std::vector<TrackSpec> specs = {
+    const std::vector<TrackData> annotations = {
         {"Jeu", {{50, 150, "passe décisive", "côté gauche\r\nsur deux lignes", 0}, {200, 300, "tir & but", "", 0},
                  {330, 320, "", "court \"très\"", 0}}},
         {"Arbitre", {{100, 140, "faute", " ", 0}, {400, 520, "carton > jaune", "2e ; 😀", 0}}},
         {" ", {{450, 460, "sans piste", "", 0}}},
     };
-    const auto tracks = BuildTracks(specs);
+    const auto tracks = BuildTracks(annotations);
     for (const char* name : {"srt", "vtt"}) {
         SCOPED_TRACE(name);
         const std::string path = folder + "/cues." + name;
         WriteFileBytes(path, Export(*FindExportFormat(name), *tracks, {}).bytes);
         SubtitlePlayer player(video, path);
         ASSERT_TRUE(player.Ready());
-        for (const Cue& cue : ExpectedCues(specs)) {
+        for (const Cue& cue : ExpectedCues(annotations)) {
             const long long middle = (cue.start + cue.end) / 2;
             const std::string shown = player.TextAt(middle, cue.lines);
             for (const std::string& line : cue.lines)

@@ -49,18 +49,18 @@ class SegmentTables : public testing::TestWithParam<TableCase> {};
 TEST_P(SegmentTables, PythonReadsEveryFieldAsTheProgramHoldsIt)
 {
     const TableCase& table = GetParam();
-    const FormatSpec* format = FindExportFormat(table.format);
+    const ExportFormat* format = FindExportFormat(table.format);
     ASSERT_NE(format, nullptr);
     const std::string folder = FreshFolder(std::string("tables-") + table.format);
-    const std::vector<std::pair<std::string, std::vector<TrackSpec>>> sets = {
+    const std::vector<std::pair<std::string, std::vector<TrackData>>> sets = {
         {"hard texts", HardTexts()},
         {"random 1", RandomTracks(1, 4, 60)},
         {"random 2", RandomTracks(2, 1, 40)},
         {"no segments", {{"seule", {}}}},
     };
-    for (const auto& [name, specs] : sets) {
+    for (const auto& [name, annotations] : sets) {
         SCOPED_TRACE(name);
-        const auto tracks = BuildTracks(specs);
+        const auto tracks = BuildTracks(annotations);
         const ExportResult result = Export(*format, *tracks, {});
         EXPECT_TRUE(result.warnings.empty());
         const std::string path = folder + "/table" + format->suffix;
@@ -85,14 +85,14 @@ TEST_P(SegmentTables, PythonReadsEveryFieldAsTheProgramHoldsIt)
             return field;
         };
         size_t row = 1;
-        for (size_t t = 0; t < specs.size(); ++t) {
-            for (size_t s = 0; s < specs[t].segments.size(); ++s, ++row) {
+        for (size_t t = 0; t < annotations.size(); ++t) {
+            for (size_t s = 0; s < annotations[t].segments.size(); ++s, ++row) {
                 SCOPED_TRACE("track " + std::to_string(t + 1) + " segment " + std::to_string(s + 1));
                 ASSERT_LT(row, rows.size());
                 const auto& fields = rows[row];
                 ASSERT_EQ(fields.size(), kColumns.size());
-                const SegmentSpec& segment = specs[t].segments[s];
-                EXPECT_EQ(text(specs[t].label, fields[0]), specs[t].label);
+                const SegmentData& segment = annotations[t].segments[s];
+                EXPECT_EQ(text(annotations[t].label, fields[0]), annotations[t].label);
                 EXPECT_EQ(fields[1], std::to_string(t + 1));
                 EXPECT_EQ(fields[2], std::to_string(s + 1));
                 EXPECT_EQ(UnitsOf(fields[3], table.point), Stored(segment.start));
@@ -115,14 +115,14 @@ INSTANTIATE_TEST_SUITE_P(Formats, SegmentTables,
 
 TEST(SegmentTableImport, ReopenedTableExportsTheSameBytes)
 {
-    const FormatSpec& tsv = *FindExportFormat("tsv");
+    const ExportFormat& tsv = *FindExportFormat("tsv");
     const std::string folder = FreshFolder("tables-import");
     for (unsigned seed = 0; seed < 6; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        auto specs = seed == 0 ? HardTexts() : RandomTracks(seed, 1 + static_cast<int>(seed), 80);
+        auto annotations = seed == 0 ? HardTexts() : RandomTracks(seed, 1 + static_cast<int>(seed), 80);
         // Times whose stored integer is not what * 0.01 gives back.
-        specs[0].segments.push_back({0.29, 0.57, "t", "c", 0});
-        const auto tracks = BuildTracks(specs);
+        annotations[0].segments.push_back({0.29, 0.57, "t", "c", 0});
+        const auto tracks = BuildTracks(annotations);
         const std::string exported = Export(tsv, *tracks, {}).bytes;
         const std::string path = folder + "/table.tsv";
         WriteFileBytes(path, exported);
@@ -133,8 +133,8 @@ TEST(SegmentTableImport, ReopenedTableExportsTheSameBytes)
         EXPECT_EQ(Export(tsv, *imported.tracks, {}).bytes, exported);
         // Labels of tracks with segments, and of empty ones between them.
         for (int t = 0; t < imported.tracks->GetCount(); ++t) {
-            if (!imported.tracks->GetTrack(t)->GetSegments().empty() || specs[static_cast<size_t>(t)].label == " ") {
-                EXPECT_EQ(imported.tracks->GetTrack(t)->GetLabel(), specs[static_cast<size_t>(t)].label);
+            if (!imported.tracks->GetTrack(t)->GetSegments().empty() || annotations[static_cast<size_t>(t)].label == " ") {
+                EXPECT_EQ(imported.tracks->GetTrack(t)->GetLabel(), annotations[static_cast<size_t>(t)].label);
             }
         }
     }
@@ -190,9 +190,9 @@ TEST(SegmentTableImport, UnreadableRowsAreLeftOutAndCounted)
     EXPECT_EQ(result.notices, (std::vector<std::string>{"9 lignes illisibles du tableau ont été ignorées."}));
     ASSERT_EQ(result.tracks->GetCount(), 2);
     EXPECT_EQ(result.tracks->GetTrack(0)->GetLabel(), " "); // no row: the program's own blank label
-    const auto specs = DescribeTracks(*result.tracks);
-    ASSERT_EQ(specs[1].segments.size(), bad.size());
-    for (const SegmentSpec& s : specs[1].segments) {
+    const auto annotations = DescribeTracks(*result.tracks);
+    ASSERT_EQ(annotations[1].segments.size(), bad.size());
+    for (const SegmentData& s : annotations[1].segments) {
         EXPECT_EQ(Stored(s.start), -50);
         EXPECT_EQ(Stored(s.end), 25000);
         EXPECT_EQ(s.comment, "a\tb");
