@@ -5,21 +5,24 @@
 #include <unordered_map>
 #include <vector>
 
-#include <libxml/tree.h>
-
 #include "EafProperties.h"
 #include "EafTimeSlots.h"
 #include "StoredTime.h"
 #include "TimeValue.h"
 #include "Timeline.h"
+#include "XmlElementTexts.h"
 #include "XmlFileReader.h"
-#include "XmlText.h"
+#include "XmlStartTag.h"
 
 namespace {
 
 // Symbolic annotations may refer to symbolic ones; past this depth the
 // chain is taken for a loop.
 constexpr int kMaxReferenceDepth = 64;
+constexpr size_t kNoText = static_cast<size_t>(-1);
+// The elements whose text the file's reading needs, counted in the same
+// order by both readings.
+const std::vector<std::string> kTextElements = {"ANNOTATION_VALUE", "PROPERTY"};
 
 struct Annotation {
     std::string id;
@@ -27,6 +30,7 @@ struct Annotation {
     std::string slot1, slot2; // aligned
     std::string reference;    // symbolic
     std::string value;
+    size_t text = kNoText;    // the value's place among the texts
 };
 
 struct Tier {
@@ -54,67 +58,79 @@ TierRole::Use UseOf(EafTrackProperty::Kind kind)
     }
 }
 
-std::string TextOf(xmlNodePtr element)
-{
-    xmlChar* content = xmlNodeGetContent(element);
-    std::string text = content != nullptr ? reinterpret_cast<const char*>(content) : "";
-    xmlFree(content);
-    return text;
-}
-
-xmlNodePtr FirstChildNamed(xmlNodePtr parent, const char* name)
-{
-    for (xmlNodePtr child = parent->children; child != nullptr; child = child->next)
-        if (IsElementNamed(child, name))
-            return child;
-    return nullptr;
-}
-
-Tier ReadTier(xmlNodePtr element)
-{
-    Tier tier;
-    tier.id = XmlProp(element, "TIER_ID").value_or("");
-    tier.type = XmlProp(element, "LINGUISTIC_TYPE_REF").value_or("");
-    for (xmlNodePtr wrapper = element->children; wrapper != nullptr; wrapper = wrapper->next) {
-        if (!IsElementNamed(wrapper, "ANNOTATION"))
-            continue;
-        for (xmlNodePtr node = wrapper->children; node != nullptr; node = node->next) {
-            const bool aligned = IsElementNamed(node, "ALIGNABLE_ANNOTATION");
-            if (!aligned && !IsElementNamed(node, "REF_ANNOTATION"))
-                continue;
+class EafImport final : public XmlElementHandler {
+public:
+    // The elements as the guarded reader meets them: the first must be the
+    // ELAN document's root.
+    void ElementStarted(const XmlStartTag& tag) override
+    {
+        const size_t depth = m_open.size();
+        m_open.push_back(Kind::Other);
+        const bool valued = tag.IsNamed("ANNOTATION_VALUE") || tag.IsNamed("PROPERTY");
+        const size_t text = valued ? m_texts++ : kNoText;
+        if (depth == 0) {
+            m_isElan = m_open.size() == 1 && !m_sawRoot && tag.IsNamed("ANNOTATION_DOCUMENT");
+            m_sawRoot = true;
+            return;
+        }
+        const Kind parent = m_open[depth - 1];
+        Kind& kind = m_open.back();
+        if (depth == 1 && tag.IsNamed("HEADER")) {
+            kind = Kind::Header;
+        } else if (depth == 1 && tag.IsNamed("TIME_ORDER")) {
+            kind = Kind::TimeOrder;
+        } else if (depth == 1 && tag.IsNamed("TIER")) {
+            kind = Kind::Tier;
+            m_tiers.push_back({tag.Get("TIER_ID").value_or(""), tag.Get("LINGUISTIC_TYPE_REF").value_or(""), {}});
+        } else if (depth == 1 && tag.IsNamed("LINGUISTIC_TYPE")) {
+            m_symbolicTypes[tag.Get("LINGUISTIC_TYPE_ID").value_or("")]
+                = tag.Get("TIME_ALIGNABLE").value_or("true") == "false";
+        } else if (parent == Kind::Header && tag.IsNamed("PROPERTY")) {
+            m_properties.push_back({tag.Get("NAME").value_or(""), text});
+        } else if (parent == Kind::TimeOrder && tag.IsNamed("TIME_SLOT")) {
+            m_slots.Add(tag.Get("TIME_SLOT_ID").value_or(""), tag.Get("TIME_VALUE"));
+        } else if (parent == Kind::Tier && tag.IsNamed("ANNOTATION")) {
+            kind = Kind::Wrapper;
+        } else if (parent == Kind::Wrapper
+                   && (tag.IsNamed("ALIGNABLE_ANNOTATION") || tag.IsNamed("REF_ANNOTATION"))) {
+            kind = Kind::Annotation;
             Annotation annotation;
-            annotation.aligned = aligned;
-            annotation.id = XmlProp(node, "ANNOTATION_ID").value_or("");
-            annotation.slot1 = XmlProp(node, "TIME_SLOT_REF1").value_or("");
-            annotation.slot2 = XmlProp(node, "TIME_SLOT_REF2").value_or("");
-            annotation.reference = XmlProp(node, "ANNOTATION_REF").value_or("");
-            if (xmlNodePtr value = FirstChildNamed(node, "ANNOTATION_VALUE"))
-                annotation.value = TextOf(value);
-            tier.annotations.push_back(std::move(annotation));
+            annotation.aligned = tag.IsNamed("ALIGNABLE_ANNOTATION");
+            annotation.id = tag.Get("ANNOTATION_ID").value_or("");
+            annotation.slot1 = tag.Get("TIME_SLOT_REF1").value_or("");
+            annotation.slot2 = tag.Get("TIME_SLOT_REF2").value_or("");
+            annotation.reference = tag.Get("ANNOTATION_REF").value_or("");
+            m_tiers.back().annotations.push_back(std::move(annotation));
+        } else if (parent == Kind::Annotation && tag.IsNamed("ANNOTATION_VALUE")
+                   && m_tiers.back().annotations.back().text == kNoText) {
+            m_tiers.back().annotations.back().text = text;
         }
     }
-    return tier;
-}
 
-class EafImport {
-public:
-    // False when the root is no ELAN document.
-    bool Read(xmlNodePtr root)
+    void ElementEnded() override
     {
-        if (root == nullptr || !IsElementNamed(root, "ANNOTATION_DOCUMENT"))
-            return false;
-        for (xmlNodePtr node = root->children; node != nullptr; node = node->next) {
-            if (IsElementNamed(node, "HEADER"))
-                ReadHeader(node);
-            else if (IsElementNamed(node, "TIME_ORDER"))
-                m_slots.Read(node);
-            else if (IsElementNamed(node, "TIER"))
-                m_tiers.push_back(ReadTier(node));
-            else if (IsElementNamed(node, "LINGUISTIC_TYPE"))
-                m_symbolicTypes[XmlProp(node, "LINGUISTIC_TYPE_ID").value_or("")]
-                    = XmlProp(node, "TIME_ALIGNABLE").value_or("true") == "false";
+        if (!m_open.empty())
+            m_open.pop_back();
+    }
+
+    bool IsElan() const { return m_isElan; }
+
+    // The texts of the values and properties, in the order counted.
+    void TakeTexts(const std::vector<std::string>& texts)
+    {
+        auto text = [&texts](size_t index) { return index < texts.size() ? texts[index] : std::string(); };
+        for (Tier& tier : m_tiers)
+            for (Annotation& annotation : tier.annotations)
+                annotation.value = text(annotation.text);
+        for (const auto& [name, index] : m_properties) {
+            const auto property = ParseEafPropertyName(name);
+            if (!property)
+                continue;
+            if (property->kind == EafTrackProperty::Kind::Label)
+                m_labels[property->track] = text(index);
+            else
+                m_declaredRoles[text(index)] = *property;
         }
-        return true;
     }
 
     ImportedTracks Build()
@@ -142,21 +158,6 @@ private:
         std::vector<std::string> lines;
         bool hasOwnComment = false;
     };
-
-    void ReadHeader(xmlNodePtr header)
-    {
-        for (xmlNodePtr node = header->children; node != nullptr; node = node->next) {
-            if (!IsElementNamed(node, "PROPERTY"))
-                continue;
-            const auto property = ParseEafPropertyName(XmlProp(node, "NAME").value_or(""));
-            if (!property)
-                continue;
-            if (property->kind == EafTrackProperty::Kind::Label)
-                m_labels[property->track] = TextOf(node);
-            else
-                m_declaredRoles[TextOf(node)] = *property;
-        }
-    }
 
     bool IsSymbolic(const Tier& tier) const
     {
@@ -279,6 +280,12 @@ private:
         return std::move(m_imported);
     }
 
+    enum class Kind { Other, Header, TimeOrder, Tier, Wrapper, Annotation };
+    std::vector<Kind> m_open; // the elements open, outermost first
+    bool m_sawRoot = false;
+    bool m_isElan = false;
+    size_t m_texts = 0;
+    std::vector<std::pair<std::string, size_t>> m_properties; // name, text
     EafTimeSlots m_slots;
     std::vector<Tier> m_tiers;
     std::vector<TierRole> m_roles;
@@ -297,15 +304,17 @@ private:
 
 std::optional<ImportedTracks> ReadEaf(const std::string& path)
 {
-    ParsedXmlFile parsed = ReadXmlFile(path);
-    if (!parsed.doc)
-        return std::nullopt;
     EafImport import;
-    if (!import.Read(xmlDocGetRootElement(parsed.doc.get())))
+    const XmlFileRead read = ReadXmlFile(path, import);
+    if (!read.read || !import.IsElan())
         return std::nullopt;
-    parsed.doc.reset();
+    // The guarded reader has accepted the file: its texts can be read.
+    const auto texts = ReadElementTexts(path, kTextElements);
+    if (!texts)
+        return std::nullopt;
+    import.TakeTexts(*texts);
     ImportedTracks imported = import.Build();
-    if (parsed.damaged)
+    if (read.damaged)
         imported.notices.insert(imported.notices.begin(), CTimeline::kLoadDamagedText);
     return imported;
 }

@@ -1,9 +1,9 @@
 #include "EafTimeSlots.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "StoredTime.h"
-#include "XmlText.h"
 
 namespace {
 
@@ -27,17 +27,13 @@ std::optional<int64_t> ParseMilliseconds(const std::string& text)
 
 } // namespace
 
-void EafTimeSlots::Read(xmlNodePtr timeOrder)
+void EafTimeSlots::Add(const std::string& id, const std::optional<std::string>& value)
 {
-    for (xmlNodePtr node = timeOrder->children; node != nullptr; node = node->next) {
-        if (!IsElementNamed(node, "TIME_SLOT"))
-            continue;
-        Slot slot;
-        if (const auto value = XmlProp(node, "TIME_VALUE"))
-            slot.stored = ParseMilliseconds(*value);
-        m_index[XmlProp(node, "TIME_SLOT_ID").value_or("")] = m_slots.size();
-        m_slots.push_back(slot);
-    }
+    Slot slot;
+    if (value)
+        slot.stored = ParseMilliseconds(*value);
+    m_index[id] = m_slots.size();
+    m_slots.push_back(slot);
 }
 
 void EafTimeSlots::Resolve()

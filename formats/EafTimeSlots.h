@@ -6,8 +6,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include <libxml/tree.h>
-
 // The TIME_ORDER of an ELAN file. Slots without a value (ELAN leaves the
 // inner bounds of a subdivided annotation unaligned) are placed linearly
 // between the nearest slots with values before and after them, in document
@@ -20,7 +18,8 @@ public:
         bool given = false; // false when placed between neighbours
     };
 
-    void Read(xmlNodePtr timeOrder);
+    // The next slot of TIME_ORDER, with its TIME_VALUE if it has one.
+    void Add(const std::string& id, const std::optional<std::string>& value);
     void Resolve();
     std::optional<Time> Get(const std::string& id) const;
 

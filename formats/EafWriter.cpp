@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 #include <libxml/tree.h>
@@ -11,7 +12,6 @@
 #include "QuietXmlErrors.h"
 #include "TimedSegments.h"
 #include "TrackList.h"
-#include "XmlFileReader.h"
 #include "XmlText.h"
 
 namespace fs = std::filesystem;
@@ -29,6 +29,15 @@ struct Tier {
     std::vector<const TimedSegment*> segments;
     int64_t endMs = 0;
 };
+
+struct DocumentFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+
+void SetXmlProp(xmlNodePtr node, const char* name, const std::string& value)
+{
+    xmlSetProp(node, BAD_CAST name, BAD_CAST XmlSafeText(value).c_str());
+}
 
 // "file:" addresses: every byte but the unreserved ones and "/" escaped.
 std::string UriPath(const std::string& path)
@@ -139,7 +148,7 @@ std::vector<Tier> SpreadOverTiers(const std::vector<TimedSegment>& timed)
 
 class EafDocument {
 public:
-    EafDocument(const EafDocumentFacts& facts) : m_doc(xmlNewDoc(BAD_CAST "1.0"))
+    explicit EafDocument(const EafDocumentFacts& facts) : m_doc(xmlNewDoc(BAD_CAST "1.0"))
     {
         m_root = xmlNewNode(nullptr, BAD_CAST "ANNOTATION_DOCUMENT");
         xmlDocSetRootElement(m_doc.get(), m_root);
@@ -275,7 +284,7 @@ private:
         }
     }
 
-    XmlDocument m_doc;
+    std::unique_ptr<xmlDoc, DocumentFree> m_doc;
     xmlNodePtr m_root = nullptr;
     xmlNodePtr m_header = nullptr;
     xmlNodePtr m_timeOrder = nullptr;

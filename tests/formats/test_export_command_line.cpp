@@ -13,8 +13,6 @@
 #include "Import.h"
 #include "TestVideo.h"
 #include "Timeline.h"
-#include "XmlFileReader.h"
-#include "XmlFileWriter.h"
 
 namespace fs = std::filesystem;
 
@@ -29,9 +27,9 @@ ProcessRun Quillmark(std::vector<std::string> arguments)
 
 void WriteAnnotationFile(const std::string& path, const std::vector<TrackData>& annotations)
 {
-    XmlDocument doc(xmlNewDoc(BAD_CAST "1.0"));
-    xmlDocSetRootElement(doc.get(), BuildTracks(annotations)->WriteXml());
-    ASSERT_TRUE(WriteXmlFileAtomically(doc.get(), path));
+    CTimeline timeline;
+    timeline.m_tracks.Swap(*BuildTracks(annotations));
+    ASSERT_TRUE(timeline.SaveFile(path));
 }
 
 // ELAN's document date is the time of writing.
