@@ -197,6 +197,21 @@ TEST(EafImport, HostileFilesAreRefusedOrReadWithinBounds)
     ASSERT_EQ(loop.notices.size(), 1u);
     EXPECT_EQ(loop.notices[0].substr(loop.notices[0].find(' ')), " annotations illisibles ont été ignorées.");
 
+    // A hundred thousand faults, which the library formats one by one: what
+    // comes before them is read, and the file said damaged.
+    std::string faults;
+    while (faults.size() < 900'000)
+        faults += "<a b='' b=''/>";
+    WriteFileBytes(folder + "/faults.eaf", kHead + Slots({{"ts1", "100"}, {"ts2", "200"}})
+                                                + Tier("T", "default-lt", nullptr, Aligned("a1", "ts1", "ts2", "lu"))
+                                                + "<TIER TIER_ID='x'>" + faults + "</TIER></ANNOTATION_DOCUMENT>");
+    const ImportResult flooded = ImportFile(folder + "/faults.eaf");
+    ASSERT_EQ(flooded.status, ImportResult::Status::Read);
+    ASSERT_GE(flooded.tracks->GetCount(), 1);
+    ASSERT_EQ(flooded.tracks->GetTrack(0)->GetSegments().size(), 1u);
+    EXPECT_EQ(flooded.tracks->GetTrack(0)->GetSegments()[0]->m_title, "lu");
+    EXPECT_EQ(flooded.notices.front(), CTimeline::kLoadDamagedText);
+
     // Damage: what comes before it is read, and the file said damaged.
     const std::string whole = HandWrittenFiles()[0].content;
     WriteFileBytes(folder + "/cut.eaf", whole.substr(0, whole.find("<TIER LINGUISTIC_TYPE_REF=\"traduction\"")));
