@@ -1,13 +1,13 @@
 // Exporting 100,000 segments as a TSV table against saving the same
 // annotations to the program's own file: an export should cost no more
-// than a save.
+// than a save. Both are written through the same atomic writer.
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
 
+#include "AtomicFile.h"
 #include "BenchRatios.h"
 #include "BenchTimelineData.h"
 #include "Export.h"
@@ -38,18 +38,6 @@ CTimeline& Annotations()
     return timeline;
 }
 
-// Written and flushed to the disk as a save is, so that both sides pay for
-// the same file system work.
-bool WriteAndSync(const std::string& path, const std::string& bytes)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    ok = ::fsync(fd) == 0 && ok;
-    return ::close(fd) == 0 && ok;
-}
-
 void BM_SaveFile(benchmark::State& state)
 {
     const CTimeline& timeline = Annotations();
@@ -66,7 +54,7 @@ void BM_ExportTsv(benchmark::State& state)
     const std::string path = TemporaryPath(".tsv");
     const ExportFormat& tsv = *FindExportFormat("tsv");
     for (auto _ : state)
-        benchmark::DoNotOptimize(WriteAndSync(path, Export(tsv, timeline.m_tracks, {}).bytes));
+        benchmark::DoNotOptimize(WriteFileAtomically(path, Export(tsv, timeline.m_tracks, {}).bytes));
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
     std::filesystem::remove(path);
 }

@@ -28,6 +28,11 @@ std::string WriteSegmentTable(const TrackList& tracks, const TableDialect& diale
     for (const char* column : kColumns)
         table.Text(column);
     table.EndRow();
+    size_t size = 0;
+    for (const auto& track : tracks)
+        for (const auto& segment : track->GetSegments())
+            size += track->GetLabel().size() + segment->m_title.size() + segment->m_comment.size() + 64;
+    table.Reserve(size);
     long long trackNumber = 0;
     for (const auto& track : tracks) {
         ++trackNumber;

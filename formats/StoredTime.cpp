@@ -30,16 +30,18 @@ double TimeFromStored(int64_t n)
 
 std::string SecondsText(int64_t n, char decimalPoint)
 {
-    const bool negative = n < 0;
     // Through unsigned, so that the most negative value has a magnitude.
-    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
-    std::string text = negative ? "-" : "";
-    text += std::to_string(magnitude / 10000);
-    text += decimalPoint;
-    const std::string fraction = std::to_string(magnitude % 10000);
-    text.append(4 - fraction.size(), '0');
-    text += fraction;
-    return text;
+    const uint64_t magnitude = n < 0 ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
+    char text[32];
+    char* at = text;
+    if (n < 0)
+        *at++ = '-';
+    at = std::to_chars(at, text + sizeof text, magnitude / 10000).ptr;
+    *at++ = decimalPoint;
+    const uint64_t fraction = magnitude % 10000;
+    for (uint64_t unit = 1000; unit > 0; unit /= 10)
+        *at++ = static_cast<char>('0' + fraction / unit % 10);
+    return std::string(text, static_cast<size_t>(at - text));
 }
 
 int64_t RoundedQuotient(int64_t numerator, int64_t denominator)

@@ -1,9 +1,13 @@
 #include "TableText.h"
 
+#include <charconv>
+
 #include "StoredTime.h"
 
 TableText::TableText(const TableDialect& dialect, std::string& out) : m_dialect(dialect), m_out(out)
 {
+    for (const char c : {m_dialect.separator, '\t', '\n', '\r', '"'})
+        m_quotes[static_cast<unsigned char>(c)] = true;
     if (m_dialect.byteOrderMark && m_out.empty())
         m_out += "\xEF\xBB\xBF";
 }
@@ -21,26 +25,23 @@ void TableText::Text(std::string_view text)
     const bool formula = m_dialect.guardFormulas && !text.empty()
         && (text.front() == '=' || text.front() == '+' || text.front() == '-' || text.front() == '@');
     bool quoted = false;
-    for (const char c : text) {
-        if (c == m_dialect.separator || c == '\t' || c == '\n' || c == '\r' || c == '"') {
-            quoted = true;
-            break;
-        }
-    }
+    for (const char c : text)
+        quoted = quoted || m_quotes[static_cast<unsigned char>(c)];
+    if (quoted)
+        m_out += '"';
+    if (formula)
+        m_out += '\'';
     if (!quoted) {
-        if (formula)
-            m_out += '\'';
         m_out += text;
         return;
     }
-    m_out += '"';
-    if (formula)
-        m_out += '\'';
-    for (const char c : text) {
-        if (c == '"')
-            m_out += '"';
-        m_out += c;
+    // Each run up to and with a quote, then the quote again.
+    for (size_t quote = text.find('"'); quote != std::string_view::npos; quote = text.find('"')) {
+        m_out.append(text.substr(0, quote + 1));
+        m_out += '"';
+        text.remove_prefix(quote + 1);
     }
+    m_out += text;
     m_out += '"';
 }
 
@@ -52,7 +53,9 @@ void TableText::Number(std::string_view number)
 
 void TableText::Integer(long long value)
 {
-    Number(std::to_string(value));
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    Number(std::string_view(digits, static_cast<size_t>(end - digits)));
 }
 
 void TableText::Seconds(long long stored)

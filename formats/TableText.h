@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -41,10 +42,15 @@ public:
 
     const TableDialect& Dialect() const { return m_dialect; }
 
+    // Room for `bytes` more, so that a large table grows its buffer once.
+    void Reserve(size_t bytes) { m_out.reserve(m_out.size() + bytes); }
+
 private:
     void Separate();
 
     TableDialect m_dialect;
+    // The bytes that make a text quoted.
+    bool m_quotes[256] = {};
     std::string& m_out;
     bool m_rowStarted = false;
 };
