@@ -1,28 +1,50 @@
 #include "CommandLine.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 
+#include "FormatTable.h"
 #include "QuillmarkVersion.h"
 
 namespace {
 
 const char* const kProgram = "quillmark";
 const char* const kVersionText = "Quillmark version " QUILLMARK_VERSION "\n";
-const char* const kHelpText =
-    "Utilisation : quillmark [--annotations FICHIER] [--folder DOSSIER] [VIDÉO]\n"
-    "Annote une vidéo le long d'une ligne de temps.\n"
-    "\n"
-    "  VIDÉO                     la vidéo à ouvrir dans le lecteur principal\n"
-    "  --annotations FICHIER     le fichier d'annotation à ouvrir\n"
-    "  --folder DOSSIER          le dossier des vidéos d'annotation (annotation1.mov, ...)\n"
-    "  -h, --help                affiche cette aide\n"
-    "  -v, --version             affiche la version\n"
-    "\n"
-    "Sans argument, Quillmark s'ouvre sur l'annotation d'exemple.\n";
+std::string HelpText()
+{
+    return "Utilisation : quillmark [--annotations FICHIER] [--folder DOSSIER] [VIDÉO]\n"
+           "        ou : quillmark --export FORMAT [--output CHEMIN] [--video VIDÉO | --duration SECONDES]\n"
+           "                       [--force] FICHIER...\n"
+           "Annote une vidéo le long d'une ligne de temps.\n"
+           "\n"
+           "  VIDÉO                     la vidéo à ouvrir dans le lecteur principal\n"
+           "  --annotations FICHIER     le fichier d'annotation à ouvrir\n"
+           "  --folder DOSSIER          le dossier des vidéos d'annotation (annotation1.mov, ...)\n"
+           "  -h, --help                affiche cette aide\n"
+           "  -v, --version             affiche la version\n"
+           "\n"
+           "Sans argument, Quillmark s'ouvre sur l'annotation d'exemple.\n"
+           "\n"
+           "Exportation, sans fenêtre ni écran : chaque FICHIER (fichier d'annotation, tableau\n"
+           "exporté en tsv ou fichier ELAN) est écrit au FORMAT donné.\n"
+           "  --export FORMAT           "
+        + ExportFormatNames()
+        + "\n"
+          "  --output CHEMIN           le fichier écrit (un seul FICHIER), - pour la sortie\n"
+          "                            standard, ou un dossier où écrire chaque fichier ;\n"
+          "                            sans lui, à côté de chaque FICHIER : nom.tsv, nom.csv,\n"
+          "                            nom-stats.tsv, nom.eaf, nom.srt, nom.vtt\n"
+          "  --video VIDÉO             la vidéo annotée : sa durée pour stats, son adresse\n"
+          "                            pour eaf\n"
+          "  --duration SECONDES       la durée de la vidéo, pour stats\n"
+          "  --force                   remplace un fichier de sortie qui existe déjà\n"
+          "Code de sortie : 0 tout a été écrit ; 1 un fichier n'a pas été ouvert ou pas été\n"
+          "enregistré (les autres l'ont été) ; 2 arguments incorrects.\n";
+}
 
 CommandLine Refuse(const QString& what)
 {
@@ -35,11 +57,11 @@ CommandLine Refuse(const QString& what)
     return line;
 }
 
-CommandLine Answer(const char* text)
+CommandLine Answer(std::string text)
 {
     CommandLine line;
     line.run = false;
-    line.out = text;
+    line.out = std::move(text);
     return line;
 }
 
@@ -49,7 +71,7 @@ QString OptionMissingItsValue(const QStringList& arguments)
     if (arguments.size() < 2)
         return {};
     const QString last = arguments.last();
-    for (const char* name : {"--annotations", "--folder"})
+    for (const char* name : {"--annotations", "--folder", "--export", "--output", "--video", "--duration"})
         if (last == QLatin1String(name))
             return last;
     return {};
@@ -66,6 +88,65 @@ QString AsTyped(const QStringList& arguments, const QString& name)
     return QLatin1String("--") + name;
 }
 
+// A number of seconds, "12.5" or "12,5", finite and not negative.
+std::optional<double> ParseSeconds(QString text)
+{
+    bool ok = false;
+    const double seconds = text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    if (!ok || !std::isfinite(seconds) || seconds < 0)
+        return std::nullopt;
+    return seconds;
+}
+
+struct ExportOptions {
+    QCommandLineOption format{"export", {}, "FORMAT"};
+    QCommandLineOption output{"output", {}, "CHEMIN"};
+    QCommandLineOption video{"video", {}, "VIDEO"};
+    QCommandLineOption duration{"duration", {}, "SECONDES"};
+    QCommandLineOption force{"force"};
+};
+
+CommandLine ParseExport(const QCommandLineParser& parser, const ExportOptions& options)
+{
+    ExportRequest request;
+    const QString format = parser.value(options.format);
+    request.format = FindExportFormat(format.toStdString());
+    if (request.format == nullptr)
+        return Refuse(QStringLiteral("format d'exportation inconnu : %1 (formats : %2)")
+                          .arg(format, QString::fromStdString(ExportFormatNames())));
+    for (const QString& input : parser.positionalArguments())
+        request.inputs.push_back(input.toStdString());
+    if (request.inputs.empty())
+        return Refuse(QStringLiteral("il manque le fichier à exporter"));
+    if (parser.isSet(options.video) && parser.isSet(options.duration))
+        return Refuse(QStringLiteral("--video et --duration ne vont pas ensemble"));
+    if (parser.isSet(options.video)) {
+        const QFileInfo video(parser.value(options.video));
+        if (!video.isFile())
+            return Refuse(QStringLiteral("vidéo introuvable : %1").arg(parser.value(options.video)));
+        request.video = video.absoluteFilePath().toStdString();
+    }
+    if (parser.isSet(options.duration)) {
+        request.durationSeconds = ParseSeconds(parser.value(options.duration));
+        if (!request.durationSeconds)
+            return Refuse(QStringLiteral("durée incorrecte : %1").arg(parser.value(options.duration)));
+    }
+    if (parser.isSet(options.output)) {
+        const QString output = parser.value(options.output);
+        if (output.isEmpty())
+            return Refuse(QStringLiteral("--output attend un chemin"));
+        const bool folder = output != QLatin1String("-") && QFileInfo(output).isDir();
+        if (!folder && request.inputs.size() > 1)
+            return Refuse(QStringLiteral("--output %1 n'accepte qu'un fichier à exporter (ou nommez un dossier)")
+                              .arg(output));
+        request.output = output.toStdString();
+    }
+    request.force = parser.isSet(options.force);
+    CommandLine line;
+    line.exportRequest = std::move(request);
+    return line;
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments)
@@ -76,7 +157,9 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption version({"v", "version"}, {});
     const QCommandLineOption annotations("annotations", {}, "FICHIER");
     const QCommandLineOption folder("folder", {}, "DOSSIER");
-    parser.addOptions({help, version, annotations, folder});
+    const ExportOptions exporting;
+    parser.addOptions({help, version, annotations, folder, exporting.format, exporting.output, exporting.video,
+                       exporting.duration, exporting.force});
     parser.addPositionalArgument("video", {});
 
     if (!parser.parse(arguments)) {
@@ -88,9 +171,18 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         return Refuse(QStringLiteral("arguments incorrects"));
     }
     if (parser.isSet(help))
-        return Answer(kHelpText);
+        return Answer(HelpText());
     if (parser.isSet(version))
         return Answer(kVersionText);
+    if (parser.isSet(exporting.format)) {
+        for (const QCommandLineOption& option : {annotations, folder})
+            if (parser.isSet(option))
+                return Refuse(QStringLiteral("--%1 ne va pas avec --export").arg(option.names().first()));
+        return ParseExport(parser, exporting);
+    }
+    for (const QCommandLineOption& option : {exporting.output, exporting.video, exporting.duration, exporting.force})
+        if (parser.isSet(option))
+            return Refuse(QStringLiteral("--%1 ne va qu'avec --export").arg(option.names().first()));
 
     CommandLine line;
     const QStringList videos = parser.positionalArguments();

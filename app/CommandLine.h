@@ -1,8 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <QStringList>
+
+struct ExportFormat;
 
 // What the window opens at start-up; every path absolute, in UTF-8, and
 // empty when not given.
@@ -12,7 +16,22 @@ struct StartOptions {
     std::string folder;
 };
 
-// quillmark [--annotations FILE] [--folder DIR] [VIDEO]
+// quillmark --export FORMAT [--output PATH] [--video FILE | --duration SECONDS]
+//           [--force] FILE...: the annotations of each file written in that
+// format, without any window. Paths are as the user typed them, the video's
+// made absolute.
+struct ExportRequest {
+    const ExportFormat* format = nullptr;
+    // Empty: beside each input; "-": the standard output; an existing
+    // folder: into it; anything else: that file, for one input only.
+    std::string output;
+    std::string video;
+    std::optional<double> durationSeconds;
+    bool force = false;
+    std::vector<std::string> inputs;
+};
+
+// quillmark [--annotations FILE] [--folder DIR] [VIDEO], or an export.
 struct CommandLine {
     // False when the program ends at once with `exitCode`: help, version or
     // a bad argument.
@@ -21,6 +40,8 @@ struct CommandLine {
     std::string out; // for the standard output
     std::string err; // for the standard error, in French
     StartOptions options;
+    // Set when the program exports instead of opening its window.
+    std::optional<ExportRequest> exportRequest;
 };
 
 inline constexpr int kBadArgumentStatus = 2;

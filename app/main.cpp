@@ -10,6 +10,7 @@
 #include "CAnnotatorApp.h"
 #include "CTimelineView.h"
 #include "CommandLine.h"
+#include "ExportCommand.h"
 
 int main(int argc, char* argv[])
 {
@@ -18,6 +19,9 @@ int main(int argc, char* argv[])
     const CommandLine line = ParseCommandLine(argc, argv);
     if (!line.run)
         return ReportAndExit(line);
+    // Exports run from scripts, on machines without any display.
+    if (line.exportRequest)
+        return RunExport(*line.exportRequest, stdout, stderr);
     // Before the application object, or the widgets' shared context lacks
     // the fixed-function pipeline the timeline draws with.
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());

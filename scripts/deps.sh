@@ -11,6 +11,7 @@ QUILL_PACKAGES=(
   fonts-dejavu-core
   xvfb xauth xdotool imagemagick
   libmpv-dev libavformat-dev ffmpeg
+  python3
   clang-14 libclang-rt-14-dev llvm-14 bc
   # The package and the checks of what it installs (scripts/test.sh).
   dpkg-dev desktop-file-utils appstream libxml2-utils man-db
