@@ -65,7 +65,7 @@ std::optional<Annotations> ReadAnnotations(const std::string& path)
     annotations.timeline->SetUserPrompt(nullptr);
     if (!replaced)
         return std::nullopt;
-    annotations.tracks = &annotations.timeline->m_tracks;
+    annotations.tracks = &annotations.timeline->Tracks();
     annotations.notices = std::move(prompt.notices);
     return annotations;
 }

@@ -29,9 +29,12 @@ CTimeline& Annotations()
         BenchTimelineData::Fill(timeline);
         const std::string comment = "Relance côté gauche, appel \"en profondeur\"";
         int n = 0;
-        for (const auto& track : timeline.m_tracks)
-            for (const auto& segment : track->GetSegments())
+        TrackList tracks;
+        timeline.ExchangeTracks(tracks);
+        for (Track* track : tracks)
+            for (Segment* segment : track->GetSegments())
                 segment->SetComment(++n % 3 == 0 ? comment + "\ncentre en retrait" : comment);
+        timeline.ExchangeTracks(tracks);
         return true;
     }();
     (void)filled;
@@ -54,7 +57,7 @@ void BM_ExportTsv(benchmark::State& state)
     const std::string path = TemporaryPath(".tsv");
     const ExportFormat& tsv = *FindExportFormat("tsv");
     for (auto _ : state)
-        benchmark::DoNotOptimize(WriteFileAtomically(path, Export(tsv, timeline.m_tracks, {}).bytes));
+        benchmark::DoNotOptimize(WriteFileAtomically(path, Export(tsv, timeline.Tracks(), {}).bytes));
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
     std::filesystem::remove(path);
 }
@@ -65,7 +68,7 @@ void BM_ExportTsvBytes(benchmark::State& state)
     const CTimeline& timeline = Annotations();
     const ExportFormat& tsv = *FindExportFormat("tsv");
     for (auto _ : state)
-        benchmark::DoNotOptimize(Export(tsv, timeline.m_tracks, {}).bytes.size());
+        benchmark::DoNotOptimize(Export(tsv, timeline.Tracks(), {}).bytes.size());
 }
 
 } // namespace

@@ -41,7 +41,7 @@ std::vector<TimedSegment> TimeTrack(const Track& track, int trackIndex, std::vec
         if (start < 0) {
             warnings.push_back(SegmentName(place) + " : temps négatif (" + SecondsText(start) + " s) écrit 0.");
         }
-        TimedSegment entry{segment.get(), trackIndex, std::max<int64_t>(0, StoredToMilliseconds(start)),
+        TimedSegment entry{segment, trackIndex, std::max<int64_t>(0, StoredToMilliseconds(start)),
                            std::max<int64_t>(0, StoredToMilliseconds(end))};
         if (entry.endMs == entry.startMs) {
             warnings.push_back(SegmentName(place) + " : durée nulle, portée à 1 ms.");

@@ -28,7 +28,7 @@ ProcessRun Quillmark(std::vector<std::string> arguments)
 void WriteAnnotationFile(const std::string& path, const std::vector<TrackData>& annotations)
 {
     CTimeline timeline;
-    timeline.m_tracks.Swap(*BuildTracks(annotations));
+    timeline.ExchangeTracks(*BuildTracks(annotations));
     ASSERT_TRUE(timeline.SaveFile(path));
 }
 
@@ -47,7 +47,7 @@ std::string Expected(const ExportFormat& format, const std::string& input, const
         return WithoutDate(Export(format, *imported.tracks, inputs).bytes);
     CTimeline timeline;
     EXPECT_TRUE(timeline.LoadFile(input)) << input;
-    return WithoutDate(Export(format, timeline.m_tracks, inputs).bytes);
+    return WithoutDate(Export(format, timeline.Tracks(), inputs).bytes);
 }
 
 const std::vector<TrackData> kPlain = {
