@@ -15,8 +15,10 @@ PointerSample CAnnotatorDlg::SamplePointer() const
 {
     PointerSample sample;
     // A popup menu of ours leaves the window active; a dialog, a message
-    // box or another program does not.
-    sample.windowActive = QApplication::activeWindow() == this;
+    // box or another program does not. A click on the window behind a box
+    // may make it active for a moment (a window manager's click to focus):
+    // while a box blocks it, it is still not in front.
+    sample.windowActive = QApplication::activeWindow() == this && QApplication::activeModalWidget() == nullptr;
     if (!sample.windowActive || m_timelineFrame == nullptr)
         return sample;
     const QPoint cursor = QCursor::pos();
