@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include "FormatTable.h"
+#include "Import.h"
 #include "QuillmarkVersion.h"
 
 namespace {
@@ -16,12 +17,13 @@ const char* const kProgram = "quillmark";
 const char* const kVersionText = "Quillmark version " QUILLMARK_VERSION "\n";
 std::string HelpText()
 {
-    return "Utilisation : quillmark [--annotations FICHIER] [--folder DOSSIER] [VIDÉO]\n"
+    return "Utilisation : quillmark [--annotations FICHIER] [--folder DOSSIER] [FICHIER]\n"
            "        ou : quillmark --export FORMAT [--output CHEMIN] [--video VIDÉO | --duration SECONDES]\n"
            "                       [--force] FICHIER...\n"
            "Annote une vidéo le long d'une ligne de temps.\n"
            "\n"
-           "  VIDÉO                     la vidéo à ouvrir dans le lecteur principal\n"
+           "  FICHIER                   la vidéo à ouvrir dans le lecteur principal, ou un\n"
+           "                            fichier d'annotation, reconnu à son contenu\n"
            "  --annotations FICHIER     le fichier d'annotation à ouvrir\n"
            "  --folder DOSSIER          le dossier des vidéos d'annotation (annotation1.mov, ...)\n"
            "  -h, --help                affiche cette aide\n"
@@ -160,7 +162,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const ExportOptions exporting;
     parser.addOptions({help, version, annotations, folder, exporting.format, exporting.output, exporting.video,
                        exporting.duration, exporting.force});
-    parser.addPositionalArgument("video", {});
+    parser.addPositionalArgument("file", {});
 
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty())
@@ -185,14 +187,23 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             return Refuse(QStringLiteral("--%1 ne va qu'avec --export").arg(option.names().first()));
 
     CommandLine line;
-    const QStringList videos = parser.positionalArguments();
-    if (videos.size() > 1)
-        return Refuse(QStringLiteral("une seule vidéo à la fois (reçu : %1)").arg(videos.join(", ")));
-    if (!videos.isEmpty()) {
-        const QFileInfo video(videos.first());
-        if (!video.isFile())
-            return Refuse(QStringLiteral("vidéo introuvable : %1").arg(videos.first()));
-        line.options.video = video.absoluteFilePath().toStdString();
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        return Refuse(QStringLiteral("une seule vidéo à la fois (reçu : %1)").arg(files.join(", ")));
+    if (!files.isEmpty()) {
+        const QFileInfo file(files.first());
+        if (!file.isFile())
+            return Refuse(QStringLiteral("vidéo introuvable : %1").arg(files.first()));
+        // What a desktop passes on a double click: either kind of file.
+        const std::string path = file.absoluteFilePath().toStdString();
+        if (OpensAsAnnotations(path)) {
+            if (parser.isSet(annotations))
+                return Refuse(QStringLiteral("un seul fichier d'annotation à la fois (reçu : %1 et %2)")
+                                  .arg(parser.value(annotations), files.first()));
+            line.options.annotations = path;
+        } else {
+            line.options.video = path;
+        }
     }
     if (parser.isSet(annotations)) {
         const QFileInfo file(parser.value(annotations));

@@ -101,6 +101,15 @@ ImportResult FromImported(std::optional<ImportedTracks> imported)
 
 } // namespace
 
+bool OpensAsAnnotations(const std::string& path)
+{
+    const auto head = ReadRegularFile(path, kSniffBytes);
+    if (!head)
+        return false;
+    const std::string root = RootName(*head);
+    return root == "corps" || root == "ANNOTATION_DOCUMENT" || StartsWithSegmentTableHeader(*head);
+}
+
 ImportResult ImportFile(const std::string& path)
 {
     const auto head = ReadRegularFile(path, kSniffBytes);

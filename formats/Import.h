@@ -23,3 +23,8 @@ struct ImportResult {
 };
 
 ImportResult ImportFile(const std::string& path);
+
+// True when the window opens `path` as annotations rather than as a video,
+// judged by its content whatever its name: the program's own file (root
+// `corps`, damaged or not), a table written by the export, an ELAN file.
+bool OpensAsAnnotations(const std::string& path);

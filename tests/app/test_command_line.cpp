@@ -136,6 +136,41 @@ TEST_F(CommandLineTest, MissingFilesAndFoldersAreRefused)
     ExpectRefused(Parse({"--folder", Path("notes.xml")}), "dossier introuvable");
 }
 
+// What a desktop passes on a double click: one file, opened as annotations
+// when its content is annotations, whatever its name, and as the video
+// otherwise.
+TEST_F(CommandLineTest, OneFileOpensByItsContent)
+{
+    const struct {
+        const char* name;
+        std::string content;
+        bool annotations;
+    } files[] = {
+        {"plain.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<corps>\n  <piste libelle=\" \"/>\n</corps>\n", true},
+        {"named-like-a-video.mp4", "<corps/>", true},
+        {"damaged.xml", "\xEF\xBB\xBF<!-- notes --><?pi x?>\n<corps><piste libelle=\"A\"><segment debut=", true},
+        {"table.txt", "piste\tpiste_n\tsegment_n\tdebut_s\tfin_s\tduree_s\ttitre\tcommentaires\tvideo\n", true},
+        {"elan.eaf", "<?xml version=\"1.0\"?><ANNOTATION_DOCUMENT FORMAT=\"3.0\"/>", true},
+        {"page.xml", "<?xml version=\"1.0\"?><html><body/></html>", false},
+        {"corpus.xml", "<corpus/>", false},
+        {"clip.mov", std::string("\0\0\0\x20" "ftypqt  ", 12), false},
+        {"empty.mp4", "", false},
+    };
+    for (const auto& file : files) {
+        std::ofstream(m_dir / file.name, std::ios::binary) << file.content;
+        const CommandLine line = Parse({Path(file.name)});
+        ASSERT_TRUE(line.run) << file.name << ": " << line.err;
+        const std::string path = (m_dir / file.name).string();
+        EXPECT_EQ(line.options.annotations, file.annotations ? path : "") << file.name;
+        EXPECT_EQ(line.options.video, file.annotations ? "" : path) << file.name;
+    }
+    // The options keep their meaning; two annotation files are one too many.
+    const CommandLine both = Parse({"--annotations", Path("notes.xml"), Path("video.mp4")});
+    EXPECT_EQ(both.options.annotations, (m_dir / "notes.xml").string());
+    EXPECT_EQ(both.options.video, (m_dir / "video.mp4").string());
+    ExpectRefused(Parse({"--annotations", Path("notes.xml"), Path("plain.xml")}), "un seul fichier d'annotation");
+}
+
 TEST_F(CommandLineTest, TheProgramAnswersOnTheTerminal)
 {
     const ProgramRun version = RunProgram("--version");
