@@ -103,8 +103,13 @@ check_package() {
   done
   check "dependencies" apt-get install --simulate "$deb"
   check "version of the packaged program" same "$("$root/usr/bin/quillmark" --version 2>&1)" "Quillmark version $version"
-  # Exporting the demo file from the command line is checked here once the
-  # program has the option.
+  # The packaged program exports the demo with no display, as the built one does.
+  check "export by the packaged program" same \
+    "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/quillmark" --export tsv --output - build/demo/demo.xml)" \
+    "$(env -u DISPLAY -u WAYLAND_DISPLAY build/app/quillmark --export tsv --output - build/demo/demo.xml)"
+  check "the demo's table" same \
+    "$(env -u DISPLAY "$root/usr/bin/quillmark" --export tsv --output - build/demo/demo.xml | head -n 1)" \
+    "$(printf 'piste\tpiste_n\tsegment_n\tdebut_s\tfin_s\tduree_s\ttitre\tcommentaires\tvideo')"
 
   # The system's types and the package's in one database, as installing
   # the package builds it; xdg-mime, on no particular desktop, asks
