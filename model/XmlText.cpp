@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "Utf8.h"
+
 namespace {
 
 const char kReplacement[] = "\xEF\xBF\xBD"; // U+FFFD
@@ -10,32 +12,12 @@ const char kReplacement[] = "\xEF\xBF\xBD"; // U+FFFD
 
 size_t XmlCharLength(std::string_view s, size_t i)
 {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = byte(i);
-    if (c < 0x80)
-        return (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') ? 1 : 0;
-    size_t length = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if ((c & 0xE0) == 0xC0) {
-        length = 2; cp = c & 0x1F; min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-        length = 3; cp = c & 0x0F; min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-        length = 4; cp = c & 0x07; min = 0x10000;
-    } else {
+    const auto character = DecodeUtf8At(s, i);
+    if (!character)
         return 0;
-    }
-    if (i + length > s.size())
-        return 0;
-    for (size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF)
-        return 0;
-    return length;
+    const char32_t c = character->code;
+    const bool allowed = c >= 0x20 ? c != 0xFFFE && c != 0xFFFF : c == '\t' || c == '\n' || c == '\r';
+    return allowed ? character->length : 0;
 }
 
 bool IsElementNamed(xmlNodePtr node, const char* name)
