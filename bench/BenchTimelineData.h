@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,21 +16,35 @@ constexpr int kSegmentsPerTrack = 1000;
 constexpr double kPitch = 10.0;
 constexpr int kRange = static_cast<int>(kSegmentsPerTrack * kPitch);
 
+// `tracks` tracks labelled by `label`, each with `perTrack` segments made by
+// `make(track, segment)`: the annotations every benchmark builds its own way.
+inline TrackList MakeTracks(int tracks, int perTrack, const std::function<std::string(int)>& label,
+                            const std::function<std::unique_ptr<Segment>(int, int)>& make)
+{
+    TrackList list;
+    for (int t = 0; t < tracks; ++t) {
+        Track* track = list.AppendTrack();
+        track->SetLabel(label(t));
+        for (int s = 0; s < perTrack; ++s)
+            track->AppendSegment(make(t, s));
+    }
+    return list;
+}
+
+// A segment from `start`, `length` long, titled.
+inline std::unique_ptr<Segment> MakeSegment(double start, double length, const std::string& title)
+{
+    auto segment = std::make_unique<Segment>();
+    segment->SetBounds(start, start + length);
+    segment->SetTitle(title);
+    return segment;
+}
+
 inline void Fill(CTimeline& timeline)
 {
-    TrackList tracks;
-    for (int t = 0; t < kTracks; ++t) {
-        Track* track = tracks.AppendTrack();
-        track->SetLabel("Piste " + std::to_string(t));
-        for (int s = 0; s < kSegmentsPerTrack; ++s) {
-            auto segment = std::make_unique<Segment>();
-            const double start = s * kPitch + t * 0.1;
-            segment->SetBounds(start, start + 8.0);
-            segment->SetTitle("S\xC3\xA9quence " + std::to_string(s));
-            track->AppendSegment(std::move(segment));
-        }
-    }
-    timeline.ReplaceTracks(std::move(tracks));
+    timeline.ReplaceTracks(MakeTracks(
+        kTracks, kSegmentsPerTrack, [](int t) { return "Piste " + std::to_string(t); },
+        [](int t, int s) { return MakeSegment(s * kPitch + t * 0.1, 8.0, "S\xC3\xA9quence " + std::to_string(s)); }));
     timeline.m_selectedTrack = 3;
     timeline.SetView(timeline.ViewStart(), timeline.ViewSpan(), 0);
 }

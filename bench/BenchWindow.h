@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -23,6 +25,17 @@
 inline void Present()
 {
     QCoreApplication::sendPostedEvents();
+}
+
+// Runs the event loop until `condition` holds, for 10 s at the most; the
+// condition's last answer.
+inline bool WaitFor(const std::function<bool()>& condition)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return condition();
 }
 
 namespace BenchWindowFiles {

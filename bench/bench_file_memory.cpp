@@ -17,6 +17,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchTimelineData.h"
 #include "Timeline.h"
 
 namespace {
@@ -26,20 +27,13 @@ constexpr int kSegmentsPerTrack = 100000;
 
 void Fill(CTimeline& timeline)
 {
-    TrackList tracks;
-    for (int t = 0; t < kTracks; ++t) {
-        Track* track = tracks.AppendTrack();
-        track->SetLabel("Piste " + std::to_string(t));
-        for (int s = 0; s < kSegmentsPerTrack; ++s) {
-            auto segment = std::make_unique<Segment>();
-            const double start = s * 3.6 + t * 0.1;
-            segment->SetBounds(start, start + 3.0);
-            segment->SetTitle("Passe " + std::to_string(s));
+    timeline.ReplaceTracks(BenchTimelineData::MakeTracks(
+        kTracks, kSegmentsPerTrack, [](int t) { return "Piste " + std::to_string(t); },
+        [](int t, int s) {
+            auto segment = BenchTimelineData::MakeSegment(s * 3.6 + t * 0.1, 3.0, "Passe " + std::to_string(s));
             segment->SetComment("Relance " + std::to_string(s));
-            track->AppendSegment(std::move(segment));
-        }
-    }
-    timeline.ReplaceTracks(std::move(tracks));
+            return segment;
+        }));
 }
 
 // Peak resident size in MB of `work` run in a child process, or -1.

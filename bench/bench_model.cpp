@@ -9,6 +9,7 @@
 #include <libxml/parser.h>
 
 #include "BenchRatios.h"
+#include "BenchTimelineData.h"
 #include "Timeline.h"
 
 namespace {
@@ -18,25 +19,16 @@ constexpr int kSegmentsPerTrack = 1000;
 
 void Fill(CTimeline& timeline)
 {
-    TrackList tracks;
-    for (int t = 0; t < kTracks; ++t) {
-        Track* track = tracks.AppendTrack();
-        std::string label = "Piste ";
-        label += std::to_string(t);
-        label += " — joueur";
-        track->SetLabel(label);
-        for (int s = 0; s < kSegmentsPerTrack; ++s) {
-            auto segment = std::make_unique<Segment>();
-            const double start = s * 36.0 + t * 0.1;
-            segment->SetBounds(start, start + 30.0);
-            segment->SetTitle("Passe décisive " + std::to_string(s));
+    timeline.ReplaceTracks(BenchTimelineData::MakeTracks(
+        kTracks, kSegmentsPerTrack, [](int t) { return "Piste " + std::to_string(t) + " — joueur"; },
+        [](int t, int s) {
+            const std::string title = "Passe décisive " + std::to_string(s);
+            auto segment = BenchTimelineData::MakeSegment(s * 36.0 + t * 0.1, 30.0, title);
             segment->SetComment("Relance rapide côté gauche après récupération haute ; appel en profondeur "
                                 "de l'ailier, centre en retrait, frappe contrée. Séquence n° " + std::to_string(s));
             segment->m_videoNumber = (s % 7 == 0) ? s : 0;
-            track->AppendSegment(std::move(segment));
-        }
-    }
-    timeline.ReplaceTracks(std::move(tracks));
+            return segment;
+        }));
 }
 
 const std::string& FilePath()

@@ -98,11 +98,7 @@ int main(int argc, char** argv)
     g_window = &window;
     window.show();
     window.activateWindow();
-    QElapsedTimer clock;
-    clock.start();
-    while (QApplication::activeWindow() != &window && clock.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    if (QApplication::activeWindow() != &window) {
+    if (!WaitFor([&window] { return QApplication::activeWindow() == &window; })) {
         std::fprintf(stderr, "the window never became active\n");
         return 1;
     }

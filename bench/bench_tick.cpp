@@ -154,10 +154,7 @@ int main(int argc, char** argv)
     // The surface shows white before the first tick; only a drawn timeline counts.
     QObject::connect(surface, &QOpenGLWidget::frameSwapped,
                      [&presented, &window] { presented = presented || window.Timeline().m_fontReady != 0; });
-    QElapsedTimer clock;
-    clock.start();
-    while (!presented && clock.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    WaitFor([&presented] { return presented; });
     std::printf("first frame presented %.0f ms after process start%s\n", ProcessAgeSeconds() * 1000.0,
                 presented ? "" : " (timed out)");
     // The video whose time moves in the ticks that change the picture.

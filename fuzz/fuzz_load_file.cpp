@@ -8,10 +8,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "FileContents.h"
 #include "Timeline.h"
 
 namespace {
@@ -32,14 +31,6 @@ std::string Folder()
         return pattern;
     }();
     return folder;
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 void WriteAll(const std::string& path, const uint8_t* data, size_t size)
@@ -77,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (!again.SaveFile(second))
         std::abort();
-    const std::string a = ReadAll(first);
-    const std::string b = ReadAll(second);
+    const std::string a = ReadFileContents(first);
+    const std::string b = ReadFileContents(second);
     if (a != b) {
         std::fprintf(stderr, "round trip differs:\n--- first save\n%s\n--- second save\n%s\n", a.c_str(), b.c_str());
         std::abort();

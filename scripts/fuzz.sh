@@ -22,12 +22,12 @@ sources=(model/*.cpp fuzz/fuzz_load_file.cpp)
 # Rebuilt only when a source or header is newer than the target.
 build() {
   local target="$1"; shift
-  if [ -x "$target" ] && [ -z "$(find model fuzz -newer "$target" -name '*.[ch]*' -print -quit)" ]; then
+  if [ -x "$target" ] && [ -z "$(find model fuzz tests/support -newer "$target" -name '*.[ch]*' -print -quit)" ]; then
     return
   fi
   echo "== Building $target =="
   # shellcheck disable=SC2086
-  "$cxx" -std=c++20 -g -O1 -Imodel $xml_cflags "$@" "${sources[@]}" $xml_libs -o "$target"
+  "$cxx" -std=c++20 -g -O1 -Imodel -Itests/support $xml_cflags "$@" "${sources[@]}" $xml_libs -o "$target"
 }
 
 build "$out/fuzz_load_file" -fsanitize=fuzzer,address,undefined,float-cast-overflow \

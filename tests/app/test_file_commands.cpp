@@ -2,13 +2,13 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "AnnotationEditor.h"
+#include "FileContents.h"
 #include "FileCommands.h"
 #include "Timeline.h"
 #include "UserPrompt.h"
@@ -55,14 +55,6 @@ struct ScriptedChooser {
         };
     }
 };
-
-std::string Read(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 class FileCommandsTest : public testing::Test {
 protected:
@@ -210,16 +202,16 @@ TEST_F(FileCommandsTest, SaveLoadSaveIsByteForByte)
     m_commands->SaveAnnotationFile();
     m_commands->OpenAnnotationFile();
     m_commands->SaveAnnotationFile();
-    EXPECT_EQ(Read(Path("sample.xml")), Read(Path("sample-again.xml")));
-    EXPECT_NE(Read(Path("sample.xml")).find("titre=\"PL\""), std::string::npos);
+    EXPECT_EQ(ReadFileContents(Path("sample.xml")), ReadFileContents(Path("sample-again.xml")));
+    EXPECT_NE(ReadFileContents(Path("sample.xml")).find("titre=\"PL\""), std::string::npos);
 
     Edit();
     m_chooser.answers = {Path("edited.xml"), Path("edited.xml"), Path("edited-again.xml")};
     m_commands->SaveAnnotationFile();
     m_commands->OpenAnnotationFile();
     m_commands->SaveAnnotationFile();
-    const std::string edited = Read(Path("edited.xml"));
-    EXPECT_EQ(edited, Read(Path("edited-again.xml")));
+    const std::string edited = ReadFileContents(Path("edited.xml"));
+    EXPECT_EQ(edited, ReadFileContents(Path("edited-again.xml")));
     EXPECT_NE(edited.find("Élève — gestes"), std::string::npos);
     EXPECT_NE(edited.find("commentaire &amp; &lt;balise&gt;"), std::string::npos);
     EXPECT_TRUE(m_prompt.texts.empty());

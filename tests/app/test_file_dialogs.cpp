@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,6 +15,7 @@
 #include <QTest>
 
 #include "CAnnotatorDlg.h"
+#include "FileContents.h"
 #include "FileDialogFixture.h"
 #include "FileSizeLimit.h"
 #include "ModalDriver.h"
@@ -25,14 +25,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Read(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 class FileDialogs : public FileDialogFixture {
 protected:
@@ -166,7 +158,7 @@ TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
         EXPECT_EQ(driver.Unexpected(), 0) << driver.Seen();
     }
     EXPECT_FALSE(m_window->HasUnsavedChanges());
-    const std::string saved = Read(Path("exemple.xml"));
+    const std::string saved = ReadFileContents(Path("exemple.xml"));
     EXPECT_NE(saved.find("Séquence « B »"), std::string::npos);
 
     while (Timeline().Tracks().GetCount() > 0)
@@ -189,7 +181,7 @@ TEST_F(FileDialogs, SaveAndOpenRoundTripByteForByte)
         ModalDriver driver({TypeFileName(Path("copie élève.xml"))});
         Click(kSaveAnnotationId);
     }
-    EXPECT_EQ(Read(Path("copie élève.xml")), saved);
+    EXPECT_EQ(ReadFileContents(Path("copie élève.xml")), saved);
 }
 
 TEST_F(FileDialogs, ASaveThatFailsIsReportedAndKeepsTheEarlierFile)
@@ -211,7 +203,7 @@ TEST_F(FileDialogs, ASaveThatFailsIsReportedAndKeepsTheEarlierFile)
     EXPECT_EQ(driver.Unexpected(), 0) << driver.Seen();
     EXPECT_EQ(caption, QString("Confirmation"));
     EXPECT_EQ(text, QString("le fichier n'a pas été enregistré"));
-    EXPECT_EQ(Read(kept), "previous content");
+    EXPECT_EQ(ReadFileContents(kept), "previous content");
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(m_dir))
         names.push_back(entry.path().filename().string());

@@ -241,7 +241,8 @@ TEST_F(PointerGui, NothingHappensWhileABoxIsInFront)
     // A window manager may give the window behind the box the keyboard on
     // that press: it is still not in front while the box blocks it.
     m_window->activateWindow();
-    QTest::qWaitFor([&] { return QApplication::activeWindow() == m_window.get(); }, 1000);
+    // Qt may keep the keyboard on the box instead: the same test then.
+    (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == m_window.get(); }, 1000);
     TickByHand(5);
     ASSERT_TRUE(Xdo({"mouseup", "3"}));
     EXPECT_EQ(Timeline().m_selectedTrack, 0);

@@ -3,15 +3,14 @@
 #include <bit>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <malloc.h>
 
 #include "AnnotationEditor.h"
+#include "FileContents.h"
 #include "TestTracks.h"
 #include "Timeline.h"
 
@@ -49,14 +48,6 @@ State Capture(const CTimeline& timeline)
         state.push_back(std::move(row));
     }
     return state;
-}
-
-std::string Read(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
 }
 
 // Tracks A, B, C, each with two segments, A selected; the history is clean.
@@ -356,7 +347,7 @@ TEST(UndoProperty, RandomCommandsThenUndoToTheStartGiveTheOriginalFile)
             editor.Undo();
         const fs::path after = dir / "after.xml";
         ASSERT_TRUE(timeline.SaveFile(after.string()));
-        EXPECT_EQ(Read(after), Read(original));
+        EXPECT_EQ(ReadFileContents(after), ReadFileContents(original));
         EXPECT_FALSE(editor.IsModified());
     }
 }

@@ -12,10 +12,10 @@
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "FileContents.h"
 #include "Timeline.h"
 
 // Records what the model asks and tells instead of showing it.
@@ -57,13 +57,7 @@ protected:
         return Path(name);
     }
 
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string Read(const std::string& path) { return ReadFileContents(path); }
 
     // Loads a <corps> document made of `body`.
     void LoadBody(const std::string& body)

@@ -29,25 +29,10 @@ std::string Other()
     return path;
 }
 
-std::string WriteFile(const std::string& name, const std::string& content)
-{
-    const std::string path = std::string(QUILL_TEST_DATA_DIR) + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
-
-std::string Text() { return WriteFile("background-notes.mov", "ceci n'est pas une vidéo\n"); }
-std::string Empty() { return WriteFile("background-empty.mov", ""); }
-std::string Sound() { return MakeTestAudio(QUILL_TEST_DATA_DIR, "background-sound.m4a", 1.0); }
-
-std::string Picture()
-{
-    const std::string path = std::string(QUILL_TEST_DATA_DIR) + "/background-still.png";
-    QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    image.save(QString::fromStdString(path));
-    return path;
-}
+std::string Text() { return MakeNotAVideo(QUILL_TEST_DATA_DIR, "background-", NotAVideo::Text); }
+std::string Empty() { return MakeNotAVideo(QUILL_TEST_DATA_DIR, "background-", NotAVideo::Empty); }
+std::string Sound() { return MakeNotAVideo(QUILL_TEST_DATA_DIR, "background-", NotAVideo::Sound); }
+std::string Picture() { return MakeNotAVideo(QUILL_TEST_DATA_DIR, "background-", NotAVideo::Picture); }
 
 class Background : public testing::Test {
 protected:

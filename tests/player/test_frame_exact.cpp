@@ -64,10 +64,7 @@ int32_t FirstMillisecond(double seconds)
 
 int ShownFrame(MpvEngine& engine)
 {
-    if (!QTest::qWaitFor([&] { return !engine.SeekInFlight(); }, kWaitMs))
-        return -2;
-    const QImage frame = GrabVideoFrame(engine);
-    return ReadFrameNumber(frame, frame.rect(), kWidth);
+    return ::ShownFrame(engine, kWidth, kWaitMs);
 }
 
 class FrameExact : public testing::TestWithParam<ClipKind> {

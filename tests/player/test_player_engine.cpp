@@ -40,10 +40,7 @@ std::string MovClip()
 // The frame the headless engine shows now, once its seek has landed.
 int ShownFrame(MpvEngine& engine)
 {
-    if (!QTest::qWaitFor([&] { return !engine.SeekInFlight(); }, kWaitMs))
-        return -2;
-    const QImage frame = GrabVideoFrame(engine);
-    return ReadFrameNumber(frame, frame.rect(), kWidth);
+    return ::ShownFrame(engine, kWidth, kWaitMs);
 }
 
 class Session : public testing::Test {
@@ -309,27 +306,12 @@ TEST_P(UnplayableFile, RaisesAFrenchErrorNamingItAndLeavesTheSessionEmptyAndUsab
 
 namespace {
 
-std::string WriteFile(const std::string& name, const std::string& content)
-{
-    const std::string path = std::string(QUILL_TEST_DATA_DIR) + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
-
 std::string Missing() { return std::string(QUILL_TEST_DATA_DIR) + "/no-such-video.mp4"; }
-std::string Text() { return WriteFile("notes.mp4", "ceci n'est pas une vidéo\n"); }
-std::string Empty() { return WriteFile("empty.mov", ""); }
-std::string Sound() { return MakeTestAudio(QUILL_TEST_DATA_DIR, "sound.m4a", 1.0); }
+std::string Text() { return MakeNotAVideo(QUILL_TEST_DATA_DIR, "", NotAVideo::Text); }
+std::string Empty() { return MakeNotAVideo(QUILL_TEST_DATA_DIR, "", NotAVideo::Empty); }
+std::string Sound() { return MakeNotAVideo(QUILL_TEST_DATA_DIR, "", NotAVideo::Sound); }
 std::string Folder() { return QUILL_TEST_DATA_DIR; }
-
-std::string Picture()
-{
-    const std::string path = std::string(QUILL_TEST_DATA_DIR) + "/still.png";
-    QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    image.save(QString::fromStdString(path));
-    return path;
-}
+std::string Picture() { return MakeNotAVideo(QUILL_TEST_DATA_DIR, "", NotAVideo::Picture); }
 
 } // namespace
 

@@ -4,10 +4,12 @@
 #include <cstring>
 
 #include <QImage>
+#include <QTest>
 
 #include <mpv/client.h>
 
 #include "MpvEngine.h"
+#include "TestVideo.h"
 
 // The decoded frame a player engine shows now, at the video's own size; null
 // when none. Waits on the core, which the program never does on its refresh
@@ -47,4 +49,15 @@ inline QImage GrabVideoFrame(const MpvEngine& engine)
     }
     mpv_free_node_contents(&result);
     return frame;
+}
+
+// The frame number a headless engine shows of a test video `videoWidth`
+// pixels wide, once its seek has landed: -2 when it never lands, -1 when the
+// picture cannot be read.
+inline int ShownFrame(const MpvEngine& engine, int videoWidth, int waitMs = 5000)
+{
+    if (!QTest::qWaitFor([&] { return !engine.SeekInFlight(); }, waitMs))
+        return -2;
+    const QImage frame = GrabVideoFrame(engine);
+    return ReadFrameNumber(frame, frame.rect(), videoWidth);
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <sstream>
 #include <system_error>
@@ -211,4 +212,29 @@ bool IsBlack(const QImage& picture)
             if (qGray(picture.pixel(x, y)) > 16)
                 return false;
     return true;
+}
+
+std::string MakeNotAVideo(const std::string& dir, const std::string& prefix, NotAVideo kind)
+{
+    const auto write = [&](const std::string& name, const std::string& content) {
+        const std::string path = dir + "/" + prefix + name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    };
+    switch (kind) {
+    case NotAVideo::Text:
+        return write("notes.mp4", "ceci n'est pas une vid\xC3\xA9o\n");
+    case NotAVideo::Empty:
+        return write("empty.mov", "");
+    case NotAVideo::Sound:
+        return MakeTestAudio(dir, prefix + "sound.m4a", 1.0);
+    case NotAVideo::Picture: {
+        const std::string path = dir + "/" + prefix + "still.png";
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        image.save(QString::fromStdString(path));
+        return path;
+    }
+    }
+    return {};
 }

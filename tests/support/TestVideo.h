@@ -39,6 +39,12 @@ std::vector<double> ProbeFrameTimes(const std::string& path);
 // A sound file without any picture, made the same way.
 std::string MakeTestAudio(const std::string& dir, const std::string& name, double seconds);
 
+// Files a user may pick for a video that are none, made in `dir` under a
+// name that starts with `prefix`: notes in a text file named like a video,
+// an empty file, a sound without a picture, a still picture.
+enum class NotAVideo { Text, Empty, Sound, Picture };
+std::string MakeNotAVideo(const std::string& dir, const std::string& prefix, NotAVideo kind);
+
 // The frame number a test video of `videoWidth` pixels shows, read from
 // `image` where the video covers `videoArea`; -1 when the blocks cannot be
 // read (no video there, or a blend of two frames).
