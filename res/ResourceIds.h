@@ -18,6 +18,8 @@ enum MainControlId : int {
     kSegmentTextId = 1027,
     kOpenAnnotationId = 1035,
     kSaveAnnotationId = 1036,
+    // "Délai : 300 ms": opens the reaction delay dialog.
+    kDelayButtonId = 1045,
 };
 
 // Track dialog (134) and segment dialog (135).
@@ -28,6 +30,8 @@ enum EditControlId : int {
     kDialogOkButtonId = 1029,
     kSegmentTitleEditId = 1031,
     kSegmentCommentEditId = 1032,
+    // Reaction delay dialog (137).
+    kDelayEditId = 1046,
 };
 
 // Commands of the timeline's context menus (menus 132 and 133).
