@@ -25,6 +25,7 @@ CAnnotatorDlg::CAnnotatorDlg(const AudioOutput& audio, QWidget* parent)
     ConnectHandlers();
     ConnectCompanion();
     ConnectShortcuts();
+    ConnectSpeedAndDelay();
     m_timeline.SetUserPrompt(this);
     // The timeline owns its renderer, which lives in the timeline library:
     // the model only knows the interface, so it stays free of OpenGL.

@@ -1,6 +1,7 @@
 // Entry point of every test that needs widgets, OpenGL or the players.
 #include <QApplication>
 #include <QSurfaceFormat>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,11 @@
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    // What a test makes the window remember goes here, never into the
+    // user's own settings nor into the next test program's; QSettings reads
+    // the variable once, so before anything uses it.
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     // The compatibility profile has to be the default before the application
     // exists, or the widgets' shared context lacks the fixed-function pipeline.
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
