@@ -197,6 +197,14 @@ TEST_F(SpeedGui, TheBarsMenuSetsTheSpeedOnceAndShowsIt)
     m_window->OnTimer();
     m_window->Player().TransportBar().grab().save(QString(QUILL_TEST_DATA_DIR) + "/transport-bar-half-speed.png");
     EXPECT_EQ(m_speedChanges, 1) << "one click, one change";
+
+    // Another video plays at the speed chosen.
+    static const std::string other = MakeTestVideo(QUILL_TEST_DATA_DIR, "speed-window-other.mp4", 2.0, 160, 120);
+    m_window->OpenVideo(other);
+    ASSERT_TRUE(m_window->Movie().HasMovie());
+    EXPECT_EQ(Engine().Speed(), 0.5);
+    EXPECT_EQ(button->text(), QString::fromUtf8("×0.5"));
+    EXPECT_EQ(m_speedChanges, 1);
 }
 
 // With the delay dialog open, the speed keys are typed into its field and a
