@@ -18,6 +18,7 @@ enum MainControlId : int {
     kSegmentTextId = 1027,
     kOpenAnnotationId = 1035,
     kSaveAnnotationId = 1036,
+    kExportButtonId = 1040,
     // "Délai : 300 ms": opens the reaction delay dialog.
     kDelayButtonId = 1045,
 };
