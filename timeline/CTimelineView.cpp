@@ -1,5 +1,7 @@
 #include "CTimelineView.h"
 
+#include <cmath>
+
 #include <GL/gl.h>
 
 #include <QOpenGLContext>
@@ -26,7 +28,7 @@ CTimelineView::CTimelineView(ContextProbe probe)
 
 CTimelineView::~CTimelineView()
 {
-    delete m_surface.data();
+    delete m_container.data();
 }
 
 bool CTimelineView::CreateGL(QRect rect, QWidget* parent)
@@ -36,13 +38,29 @@ bool CTimelineView::CreateGL(QRect rect, QWidget* parent)
     m_rect = {rect.x(), rect.y(), rect.x() + rect.width(), rect.y() + rect.height()};
     if (!m_probe || !m_probe())
         return false;
-    m_surface = new TimelineSurface(parent);
-    m_surface->setGeometry(rect);
-    m_surface->show();
+    m_surface = new TimelineSurface();
+    // A native window of its own inside the frame: shown alone, without the
+    // top-level window being composed again for each frame.
+    QWidget* container = QWidget::createWindowContainer(m_surface, parent);
+    // The frame underneath keeps its clicks; the pointer is polled anyway.
+    container->setAttribute(Qt::WA_TransparentForMouseEvents);
+    container->setGeometry(rect);
+    container->show();
+    m_container = container;
     return true;
 }
 
+bool CTimelineView::IsReady()
+{
+    return m_surface != nullptr && m_surface->IsReady();
+}
+
 void CTimelineView::BeginFrame()
+{
+    OpenFrame(std::nullopt);
+}
+
+void CTimelineView::OpenFrame(const std::optional<QRect>& area)
 {
     const int width = m_rect.Width();
     const int height = m_rect.Height();
@@ -57,11 +75,21 @@ void CTimelineView::BeginFrame()
     }
     // Our mapping of "the viewport is the whole window": a frame drawn
     // outside paintGL has to set it itself.
-    const qreal ratio = m_surface->devicePixelRatioF();
-    // Device pixels, rounded as the widget sizes its framebuffer; the
+    const qreal ratio = m_surface->devicePixelRatio();
+    // Device pixels, rounded as the surface sizes its framebuffer; the
     // renderer sizes its glyphs from this against the area's pixels.
-    glViewport(0, 0, static_cast<GLsizei>(qRound(m_surface->width() * ratio)),
-               static_cast<GLsizei>(qRound(m_surface->height() * ratio)));
+    const QRect whole(0, 0, qRound(m_surface->width() * ratio), qRound(m_surface->height() * ratio));
+    glViewport(0, 0, whole.width(), whole.height());
+    m_frameArea = area ? area->intersected(whole) : whole;
+    // Each operation gives a pixel the colour it would in a whole frame, so
+    // the pixels inside are those of the whole frame, and outside nothing
+    // changes.
+    if (area) {
+        glScissor(m_frameArea.x(), m_frameArea.y(), m_frameArea.width(), m_frameArea.height());
+        glEnable(GL_SCISSOR_TEST);
+    } else {
+        glDisable(GL_SCISSOR_TEST);
+    }
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
@@ -81,8 +109,10 @@ void CTimelineView::EndFrame()
     if (m_surface == nullptr)
         return;
     m_unpresented = true;
+    glDisable(GL_SCISSOR_TEST);
     glFlush();
-    m_surface->doneCurrent();
+    m_surface->MarkDrawn(m_frameArea);
+    m_surface->DoneCurrent();
 }
 
 void CTimelineView::SwapGLBuffers()
@@ -92,7 +122,28 @@ void CTimelineView::SwapGLBuffers()
         return;
     m_unpresented = false;
     ++m_presented;
-    m_surface->update();
+    m_surface->SchedulePresent();
+}
+
+std::optional<QRect> CTimelineView::TimeLineColumns(float fromX, float toX) const
+{
+    const int width = m_rect.Width();
+    if (m_surface == nullptr || width <= 0 || !std::isfinite(fromX) || !std::isfinite(toX))
+        return std::nullopt;
+    const qreal ratio = m_surface->devicePixelRatio();
+    const int deviceWidth = qRound(m_surface->width() * ratio);
+    const int deviceHeight = qRound(m_surface->height() * ratio);
+    // Where the viewport puts each x; the one-pixel line lands on the column
+    // under it or a neighbour, and two more on each side cover any rule the
+    // rasteriser has for a line on a pixel's edge.
+    const double scale = static_cast<double>(deviceWidth) / width;
+    const double left = std::floor(std::min(fromX, toX) * scale) - 2.0;
+    const double right = std::floor(std::max(fromX, toX) * scale) + 3.0;
+    if (right <= 0.0 || left >= deviceWidth)
+        return QRect();
+    const int x0 = static_cast<int>(std::max(0.0, left));
+    const int x1 = static_cast<int>(std::min<double>(deviceWidth, right));
+    return QRect(x0, 0, x1 - x0, deviceHeight);
 }
 
 bool CTimelineView::DrawFrame(CTimeline& timeline)
@@ -100,7 +151,16 @@ bool CTimelineView::DrawFrame(CTimeline& timeline)
     const FrameInputs inputs = FrameInputs::Read(timeline, m_surface != nullptr ? m_surface->Generation() : 0);
     if (!m_skip.NeedsDrawing(inputs))
         return false;
-    BeginFrame();
+    std::optional<QRect> area;
+    if (const std::optional<float> from = m_skip.TimeLineMovedFrom(inputs)) {
+        area = TimeLineColumns(*from, inputs.timeX);
+        // Moved between two places outside the area: no pixel changes.
+        if (area && area->isEmpty()) {
+            m_skip.Drawn(inputs);
+            return false;
+        }
+    }
+    OpenFrame(area);
     const bool open = m_frameOpen;
     timeline.Draw();
     EndFrame();
@@ -113,18 +173,13 @@ bool CTimelineView::DrawFrame(CTimeline& timeline)
 
 QImage CTimelineView::GrabFrame()
 {
-    if (m_surface == nullptr || !m_surface->isValid())
+    if (m_surface == nullptr)
         return {};
-    QImage frame = m_surface->grabFramebuffer();
-    // Grabbing makes the context current; put things back as they were.
-    if (m_frameOpen)
-        m_surface->MakeCurrent();
-    else
-        m_surface->doneCurrent();
-    return frame;
+    // Grabbing leaves an open frame current, and nothing otherwise.
+    return m_surface->Grab();
 }
 
 QWidget* CTimelineView::Surface() const
 {
-    return m_surface.data();
+    return m_container.data();
 }

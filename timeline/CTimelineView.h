@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QImage>
 #include <QPointer>
@@ -18,7 +19,8 @@ class QWidget;
 // refresh tick's drawing step calls BeginFrame, CTimeline::Draw and EndFrame
 // together, so that nothing run later in the tick (a popup menu, the
 // players' own surfaces) finds the timeline's context current; the end of
-// the tick calls SwapGLBuffers.
+// the tick calls SwapGLBuffers. A tick on which only the time line moved
+// draws and presents the columns it left and reached, nothing else.
 // Where no OpenGL context can be had the view creates nothing: the frame
 // stays as it is and every call is a no-op.
 class CTimelineView {
@@ -61,20 +63,35 @@ public:
     uint64_t PresentedFrames() const { return m_presented; }
 
     bool HasSurface() const { return m_surface != nullptr; }
+    // True once the surface can draw: it was created and has been shown
+    // inside a shown window.
+    bool IsReady();
     // The picture last presented or being drawn; null without a surface.
     QImage GrabFrame();
-    // The surface widget, or null; owned by its parent widget.
+    // The widget holding the surface's window, or null; owned by its parent
+    // widget.
     QWidget* Surface() const;
 
     // The rectangle given to CreateGL, right and bottom exclusive.
     PixelRect m_rect;
 
 private:
+    // BeginFrame, drawing only inside `area` (device pixels, origin at the
+    // bottom left) when there is one.
+    void OpenFrame(const std::optional<QRect>& area);
+    // The columns a time line moving from `fromX` to `toX` changes: empty
+    // when it shows in neither place, nothing when they cannot be told (the
+    // whole frame then).
+    std::optional<QRect> TimeLineColumns(float fromX, float toX) const;
+
     ContextProbe m_probe;
     // Owned by the parent widget as a Qt child; cleared by Qt if the parent
-    // goes first, deleted here otherwise.
+    // goes first, deleted here otherwise. The container owns the surface.
+    QPointer<QWidget> m_container;
     QPointer<TimelineSurface> m_surface;
     bool m_frameOpen = false;
+    // What the open frame draws, in device pixels.
+    QRect m_frameArea;
     bool m_unpresented = false;
     uint64_t m_presented = 0;
     FrameSkip m_skip;

@@ -17,3 +17,14 @@ FrameInputs FrameInputs::Read(CTimeline& timeline, uint64_t surfaceGeneration)
     inputs.surfaceGeneration = surfaceGeneration;
     return inputs;
 }
+
+std::optional<float> FrameSkip::TimeLineMovedFrom(const FrameInputs& inputs) const
+{
+    if (!m_drawn)
+        return std::nullopt;
+    FrameInputs moved = *m_drawn;
+    moved.timeX = inputs.timeX;
+    if (!(moved == inputs))
+        return std::nullopt;
+    return m_drawn->timeX;
+}

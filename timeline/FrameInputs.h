@@ -37,6 +37,10 @@ class FrameSkip {
 public:
     // False when `inputs` would draw the picture drawn last.
     bool NeedsDrawing(const FrameInputs& inputs) const { return !m_drawn || !(*m_drawn == inputs); }
+    // The time line's x on the picture drawn last, when `inputs` differ
+    // from what it was drawn from in that alone: then only the columns the
+    // line left and reached change.
+    std::optional<float> TimeLineMovedFrom(const FrameInputs& inputs) const;
     void Drawn(const FrameInputs& inputs) { m_drawn = inputs; }
     // The picture is unknown (a frame was begun and not finished, or drawn
     // behind our back): the next frame is drawn whatever its inputs.
