@@ -80,6 +80,9 @@ private:
     // False when the kept layer cannot be had: then draw it directly.
     bool CompositeBarsAndTitles();
     void DrawRow(const Track& track, double rowTop, const FrameCulling& culling);
+    // Text at (x, y), unless only part of the area is drawn and the text
+    // lies beside it.
+    void PrintText(std::string_view text, float x, float y, const FrameCulling& culling);
 
     // The layer put together from the bars' keys and the titles' raster
     // positions instead of drawn; false, having changed nothing, when this
