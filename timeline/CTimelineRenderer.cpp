@@ -57,6 +57,18 @@ float CTimelineRenderer::TimeLineX(const CTimeline& timeline)
     return PixelForGL(TimeToX(timeline, TimeForGL(timeline.m_currentTime)));
 }
 
+std::pair<double, double> CTimelineRenderer::HighlightColumns(const Segment& segment, double scale)
+{
+    // As DrawHighlight places them.
+    const double x0 = TimeToX(TimeForGL(segment.m_start));
+    const double x1 = TimeToX(TimeForGL(segment.m_end));
+    const double bar0 = PixelForGL(x0) * scale;
+    const double bar1 = PixelForGL(x1) * scale;
+    const double pen = PixelForGL(x0 + kTextInset) * scale;
+    const CGLFont::Reach reach = m_font.TextReach(segment.m_title);
+    return {std::min({bar0, bar1, pen - reach.before}), std::max({bar0, bar1, pen + reach.after})};
+}
+
 void CTimelineRenderer::Draw()
 {
     if (m_pTimeline == nullptr)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CGLFont.h"
@@ -43,6 +44,10 @@ public:
     static double TimeToX(const CTimeline& timeline, float t);
     // The x at which the current time's line is drawn, as OpenGL gets it.
     static float TimeLineX(const CTimeline& timeline);
+    // The columns, in device pixels at `scale` of them per pixel, that the
+    // highlight of `segment` may cover on the current view: its bar and its
+    // title. Read with the font of the frame drawn last.
+    std::pair<double, double> HighlightColumns(const Segment& segment, double scale);
 
     // Skipping what cannot reach the area leaves the picture unchanged; off
     // is the reference the tests compare against.

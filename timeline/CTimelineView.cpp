@@ -1,12 +1,14 @@
 #include "CTimelineView.h"
 
 #include <cmath>
+#include <limits>
 
 #include <GL/gl.h>
 
 #include <QOpenGLContext>
 #include <QWidget>
 
+#include "CTimelineRenderer.h"
 #include "GLSupport.h"
 #include "Timeline.h"
 #include "TimelineSurface.h"
@@ -125,20 +127,44 @@ void CTimelineView::SwapGLBuffers()
     m_surface->SchedulePresent();
 }
 
-std::optional<QRect> CTimelineView::TimeLineColumns(float fromX, float toX) const
+std::optional<QRect> CTimelineView::ChangedColumns(CTimeline& timeline, const FrameInputs& from,
+                                                   const FrameInputs& to) const
 {
     const int width = m_rect.Width();
-    if (m_surface == nullptr || width <= 0 || !std::isfinite(fromX) || !std::isfinite(toX))
+    if (m_surface == nullptr || width <= 0)
         return std::nullopt;
     const qreal ratio = m_surface->devicePixelRatio();
     const int deviceWidth = qRound(m_surface->width() * ratio);
     const int deviceHeight = qRound(m_surface->height() * ratio);
-    // Where the viewport puts each x; the one-pixel line lands on the column
-    // under it or a neighbour, and two more on each side cover any rule the
-    // rasteriser has for a line on a pixel's edge.
+    // Where the viewport puts each x: device pixels per pixel.
     const double scale = static_cast<double>(deviceWidth) / width;
-    const double left = std::floor(std::min(fromX, toX) * scale) - 2.0;
-    const double right = std::floor(std::max(fromX, toX) * scale) + 3.0;
+    double left = std::numeric_limits<double>::infinity();
+    double right = -left;
+    // Two more columns on each side cover any rule the rasteriser has for
+    // an edge on a pixel's boundary.
+    const auto add = [&](double first, double last) {
+        left = std::min(left, std::floor(first) - 2.0);
+        right = std::max(right, std::floor(last) + 3.0);
+    };
+    // The one-pixel line lands on the column under it or a neighbour.
+    for (const float x : {from.timeX, to.timeX}) {
+        if (!std::isfinite(x))
+            return std::nullopt;
+        add(x * scale, x * scale);
+    }
+    if (from.currentSegment != to.currentSegment) {
+        auto* renderer = dynamic_cast<CTimelineRenderer*>(timeline.GetRenderer());
+        if (renderer == nullptr)
+            return std::nullopt;
+        // Equal revisions: both segments are still the timeline's, unchanged.
+        for (const Segment* segment : {from.currentSegment, to.currentSegment})
+            if (segment != nullptr) {
+                const auto [first, last] = renderer->HighlightColumns(*segment, scale);
+                add(first, last);
+            }
+    }
+    if (!std::isfinite(left) || !std::isfinite(right))
+        return std::nullopt;
     if (right <= 0.0 || left >= deviceWidth)
         return QRect();
     const int x0 = static_cast<int>(std::max(0.0, left));
@@ -152,15 +178,18 @@ bool CTimelineView::DrawFrame(CTimeline& timeline)
     if (!m_skip.NeedsDrawing(inputs))
         return false;
     std::optional<QRect> area;
-    if (const std::optional<float> from = m_skip.TimeLineMovedFrom(inputs)) {
-        area = TimeLineColumns(*from, inputs.timeX);
-        // Moved between two places outside the area: no pixel changes.
+    const std::optional<FrameInputs>& drawn = m_skip.Drawn();
+    if (drawn && FrameInputs::OnlyPlaybackMoved(*drawn, inputs)) {
+        area = ChangedColumns(timeline, *drawn, inputs);
+        // Moved between places outside the area: no pixel changes.
         if (area && area->isEmpty()) {
             m_skip.Drawn(inputs);
             return false;
         }
     }
     OpenFrame(area);
+    if (area && m_frameOpen)
+        ++m_partFrames;
     const bool open = m_frameOpen;
     timeline.Draw();
     EndFrame();

@@ -61,6 +61,9 @@ public:
     bool DrawFrame(CTimeline& timeline);
     // Frames scheduled for the screen so far.
     uint64_t PresentedFrames() const { return m_presented; }
+    // Frames DrawFrame drew in part, as only the time line and the current
+    // segment had moved.
+    uint64_t PartFrames() const { return m_partFrames; }
 
     bool HasSurface() const { return m_surface != nullptr; }
     // True once the surface can draw: it was created and has been shown
@@ -79,10 +82,10 @@ private:
     // BeginFrame, drawing only inside `area` (device pixels, origin at the
     // bottom left) when there is one.
     void OpenFrame(const std::optional<QRect>& area);
-    // The columns a time line moving from `fromX` to `toX` changes: empty
-    // when it shows in neither place, nothing when they cannot be told (the
-    // whole frame then).
-    std::optional<QRect> TimeLineColumns(float fromX, float toX) const;
+    // The columns a frame drawn from `to` changes on one drawn from `from`,
+    // when they differ only as playing moves them: empty when no pixel
+    // changes, nothing when the columns cannot be told (the whole frame).
+    std::optional<QRect> ChangedColumns(CTimeline& timeline, const FrameInputs& from, const FrameInputs& to) const;
 
     ContextProbe m_probe;
     // Owned by the parent widget as a Qt child; cleared by Qt if the parent
@@ -94,5 +97,6 @@ private:
     QRect m_frameArea;
     bool m_unpresented = false;
     uint64_t m_presented = 0;
+    uint64_t m_partFrames = 0;
     FrameSkip m_skip;
 };

@@ -18,13 +18,10 @@ FrameInputs FrameInputs::Read(CTimeline& timeline, uint64_t surfaceGeneration)
     return inputs;
 }
 
-std::optional<float> FrameSkip::TimeLineMovedFrom(const FrameInputs& inputs) const
+bool FrameInputs::OnlyPlaybackMoved(const FrameInputs& from, const FrameInputs& to)
 {
-    if (!m_drawn)
-        return std::nullopt;
-    FrameInputs moved = *m_drawn;
-    moved.timeX = inputs.timeX;
-    if (!(moved == inputs))
-        return std::nullopt;
-    return m_drawn->timeX;
+    FrameInputs moved = from;
+    moved.timeX = to.timeX;
+    moved.currentSegment = to.currentSegment;
+    return moved == to;
 }
