@@ -124,6 +124,7 @@ void CAnnotatorDlg::ConnectHandlers()
     onClick(kSaveAnnotationId, &CAnnotatorDlg::OnSaveAnnotationFile);
     onClick(kOpenAnnotationId, &CAnnotatorDlg::OnOpenAnnotationFile);
     onClick(kChooseFolderId, &CAnnotatorDlg::OnChooseAnnotationFolder);
+    onClick(kExportButtonId, &CAnnotatorDlg::OnExport);
 
     for (ModelScrollBar* bar : {m_timeBar, m_zoomBar}) {
         connect(bar, &ModelScrollBar::scrolled, this,

@@ -80,6 +80,9 @@ public:
     // Ctrl+S: into the current annotation file, or through the dialog.
     void OnSaveToCurrentFile();
 
+    // "Exporter…" and Ctrl+E (CAnnotatorDlgExport.cpp).
+    void OnExport();
+
     // Editing commands (CAnnotatorDlgEditing.cpp).
     void OnMarkStart();
     void OnMarkEnd();

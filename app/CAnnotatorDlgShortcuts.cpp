@@ -15,6 +15,7 @@ constexpr std::pair<int, ShortcutCommand> kMirroredButtons[] = {
     {kOpenVideoId, ShortcutCommand::OpenVideo},
     {kOpenAnnotationId, ShortcutCommand::OpenAnnotations},
     {kSaveAnnotationId, ShortcutCommand::SaveAs},
+    {kExportButtonId, ShortcutCommand::Export},
 };
 } // namespace
 
@@ -50,6 +51,8 @@ void CAnnotatorDlg::OnShortcut(ShortcutCommand command)
         return OnOpenAnnotationFile();
     case ShortcutCommand::OpenVideo:
         return OnOpenVideo();
+    case ShortcutCommand::Export:
+        return OnExport();
     case ShortcutCommand::DeleteSegment:
         return OnDeleteSegment();
     case ShortcutCommand::EditSegment:

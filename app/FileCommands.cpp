@@ -7,6 +7,7 @@
 
 #include "CMovieDriver.h"
 #include "CQTControl.h"
+#include "Import.h"
 #include "Timeline.h"
 #include "UserPrompt.h"
 
@@ -99,10 +100,37 @@ bool FileCommands::SaveTo(const std::string& path)
 
 bool FileCommands::LoadAnnotations(const std::string& path)
 {
+    if (const auto imported = ImportForeign(path))
+        return *imported;
     // The editor forgets its history as soon as the tracks are replaced.
     if (!m_timeline.LoadFile(path))
         return false;
     m_currentFile = path;
+    return true;
+}
+
+std::optional<bool> FileCommands::ImportForeign(const std::string& path)
+{
+    ImportResult imported = ImportFile(path);
+    switch (imported.status) {
+    case ImportResult::Status::NotForeign:
+        return std::nullopt;
+    case ImportResult::Status::Failed:
+        // Told as the annotation file's own failures are.
+        m_prompt.Confirm(CTimeline::kLoadFailedText);
+        return false;
+    case ImportResult::Status::Read:
+        break;
+    }
+    // The history goes with the tracks it refers to, before any box: a box's
+    // event loop runs the tick and the commands.
+    m_timeline.ReplaceTracks(std::move(*imported.tracks));
+    // A save must never write the program's XML over the table or the ELAN
+    // file, and closing must ask before the import is lost.
+    m_currentFile.clear();
+    m_editor.MarkUnsaved();
+    for (const std::string& notice : imported.notices)
+        m_prompt.Inform(notice);
     return true;
 }
 

@@ -56,7 +56,8 @@ public:
     // Into the file last loaded or saved, without a dialog; the save dialog
     // when there is none yet.
     void SaveToCurrentFile();
-    // Loads without a dialog or a question (the command line's file).
+    // Loads without a dialog or a question (the command line's file). A
+    // table written by the export or an ELAN file is imported instead.
     bool LoadAnnotations(const std::string& path);
     std::optional<std::string> ChooseVideo() const;
 
@@ -71,6 +72,10 @@ private:
     CTimeline& m_timeline;
     UserPrompt& m_prompt;
     bool SaveTo(const std::string& path);
+    // Reads a foreign file as the annotations, which then belong to no file
+    // and count as unsaved; none when `path` is the program's own format
+    // (or no document), which the timeline then reads as always.
+    std::optional<bool> ImportForeign(const std::string& path);
 
     AnnotationEditor& m_editor;
     Chooser m_chooser;

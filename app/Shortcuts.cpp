@@ -29,6 +29,7 @@ const std::vector<ShortcutEntry>& ShortcutTable()
         {C::SaveAs, {"Ctrl+Shift+S"}, "Ctrl+Maj+S", "Enregistrer le fichier d'annotation sous…", false},
         {C::OpenAnnotations, {"Ctrl+O"}, "Ctrl+O", "Ouvrir un fichier d'annotation", false},
         {C::OpenVideo, {"Ctrl+Shift+O"}, "Ctrl+Maj+O", "Ouvrir la vidéo annotée", false},
+        {C::Export, {"Ctrl+E"}, "Ctrl+E", "Exporter les annotations…", false},
         {C::DeleteSegment, {"Delete"}, "Suppr", "Supprimer le segment courant", false},
         {C::EditSegment, {"F2"}, "F2", "Modifier le segment courant", false},
     };

@@ -28,6 +28,7 @@ enum class ShortcutCommand {
     SaveAs,
     OpenAnnotations,
     OpenVideo,
+    Export,
     DeleteSegment,
     EditSegment,
 };

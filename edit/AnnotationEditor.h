@@ -67,8 +67,18 @@ public:
     const QUndoStack& History() const { return m_history; }
     bool IsModified() const { return !m_history.isClean(); }
     void MarkSaved() { m_history.setClean(); }
-    // The commands refer to tracks that are gone. Leaves the history clean.
-    void ForgetHistory() { m_history.clear(); }
+    // Annotations that came from no saved file (an import): unsaved with an
+    // empty history. No undo or redo can reach the clean state again; the
+    // next save or load gives it back.
+    void MarkUnsaved() { m_history.resetClean(); }
+    // The commands refer to tracks that are gone. Leaves the history clean,
+    // even an empty one that an import marked unsaved (clearing an empty
+    // stack leaves its clean state as it was).
+    void ForgetHistory()
+    {
+        m_history.clear();
+        m_history.setClean();
+    }
 
 private:
     CTimeline& m_timeline;

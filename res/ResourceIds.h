@@ -18,6 +18,7 @@ enum MainControlId : int {
     kSegmentTextId = 1027,
     kOpenAnnotationId = 1035,
     kSaveAnnotationId = 1036,
+    kExportButtonId = 1040,
 };
 
 // Track dialog (134) and segment dialog (135).

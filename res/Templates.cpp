@@ -43,6 +43,7 @@ std::vector<DialogTemplate> MakeDialogs()
              {kSaveAnnotationId, K::PushButton, "Enregistrer le fichier d'annotation", 540, 211, 129, 14, kStyleTabStop},
              {kCompanionId, K::VideoPlayer, "", 470, 7, 199, 135, kStyleTabStop},
              {kChooseFolderId, K::PushButton, "Ouvrir le dossier d'annotations video", 540, 169, 129, 14, kStyleTabStop},
+             {kExportButtonId, K::PushButton, "Exporter…", 540, 254, 129, 14, kStyleTabStop},
          }});
 
     dialogs.push_back({kTrackDialogId, "Piste", 159, 70, "MS Sans Serif", 8, kPopupDialog,

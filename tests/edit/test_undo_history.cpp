@@ -194,6 +194,34 @@ TEST_F(Undo, SteppingPastTheSavedStateShowsUnsavedWork)
     EXPECT_FALSE(m_editor.History().canUndo());
 }
 
+// Imported annotations come from no saved file: unsaved with nothing to
+// undo, whatever the steps after, until a save or a load.
+TEST_F(Undo, ImportedAnnotationsStayUnsavedUntilSavedOrLoaded)
+{
+    std::vector<bool> told;
+    QObject::connect(&m_editor.History(), &QUndoStack::cleanChanged, [&](bool clean) { told.push_back(clean); });
+    const auto import = [this] {
+        m_timeline.ReplaceTracks(TrackList());
+        m_editor.MarkUnsaved();
+    };
+    import();
+    EXPECT_TRUE(m_editor.IsModified());
+    EXPECT_FALSE(m_editor.History().canUndo());
+    EXPECT_EQ(told, std::vector<bool>{false}) << "the caption learns of it";
+
+    m_editor.AddTrack();
+    m_editor.Undo();
+    EXPECT_TRUE(m_editor.IsModified()) << "undoing to the import is no way back to a saved state";
+    m_editor.MarkSaved();
+    EXPECT_FALSE(m_editor.IsModified());
+
+    import();
+    EXPECT_TRUE(m_editor.IsModified()) << "a second import after a save";
+    m_timeline.ReplaceTracks(TrackList());
+    EXPECT_FALSE(m_editor.IsModified()) << "a load that follows an import is saved work";
+    EXPECT_FALSE(m_editor.History().canUndo());
+}
+
 // Nothing may point at a segment that is out of the lists: the drawing and
 // the segment commands would use it.
 TEST_F(Undo, TakingOutForgetsTheCurrentSegmentThatWasInIt)

@@ -100,7 +100,7 @@ TEST(TemplateBuilder, MainWindowControlsGetTheirKindRectangleAndName)
     ASSERT_NE(As<QScrollBar>(controls, 1022), nullptr);
     EXPECT_EQ(As<QScrollBar>(controls, 1022)->orientation(), Qt::Vertical);
 
-    for (int id : {1008, 1009, 1011, 1012, 1035, 1036}) {
+    for (int id : {1008, 1009, 1011, 1012, 1035, 1036, 1040}) {
         QPushButton* button = As<QPushButton>(controls, id);
         ASSERT_NE(button, nullptr) << id;
         EXPECT_EQ(button->text().toStdString(), layout.FindControl(id)->text);

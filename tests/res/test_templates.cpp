@@ -65,6 +65,7 @@ TEST(DialogTemplates, MainWindowMatchesItsTable)
         {1036, K::PushButton, "Enregistrer le fichier d'annotation", 540, 211, 129, 14, kStyleTabStop},
         {1003, K::VideoPlayer, "", 470, 7, 199, 135, kStyleTabStop},
         {1012, K::PushButton, "Ouvrir le dossier d'annotations video", 540, 169, 129, 14, kStyleTabStop},
+        {1040, K::PushButton, "Exporter…", 540, 254, 129, 14, kStyleTabStop},
     });
 }
 
