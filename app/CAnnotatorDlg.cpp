@@ -8,7 +8,10 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include "AboutDlg.h"
 #include "CTimelineRenderer.h"
@@ -17,6 +20,24 @@
 #include "ScrollHandling.h"
 #include "Templates.h"
 #include "TemplateWidgets.h"
+
+namespace {
+
+// True when setting `text` would leave the box as it is: the same text,
+// shown from its start, the cursor there with nothing selected, nothing to
+// undo, and no cursor blinking in it. The tick sets the text at each frame
+// while the video plays, and each time it is laid out and repainted.
+bool ShowsAlready(const QPlainTextEdit& box, const QString& text)
+{
+    const QTextCursor cursor = box.textCursor();
+    const QTextDocument& document = *box.document();
+    return !box.hasFocus() && cursor.position() == 0 && !cursor.hasSelection() &&
+           box.verticalScrollBar()->value() == 0 && box.horizontalScrollBar()->value() == 0 &&
+           !document.isModified() && !document.isUndoAvailable() && !document.isRedoAvailable() &&
+           box.toPlainText() == text;
+}
+
+} // namespace
 
 CAnnotatorDlg::CAnnotatorDlg(const AudioOutput& audio, QWidget* parent)
     : QDialog(parent), m_trackDlg(this), m_segmentDlg(this), m_hIcon(ApplicationIcon())
@@ -197,8 +218,8 @@ void CAnnotatorDlg::DoDataExchange(bool fromControls)
         return;
     if (fromControls)
         m_segmentText = m_segmentEdit->toPlainText().toStdString();
-    else
-        m_segmentEdit->setPlainText(QString::fromStdString(m_segmentText));
+    else if (const QString text = QString::fromStdString(m_segmentText); !ShowsAlready(*m_segmentEdit, text))
+        m_segmentEdit->setPlainText(text);
 }
 
 void CAnnotatorDlg::OnTimer()

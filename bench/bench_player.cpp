@@ -172,7 +172,7 @@ struct Ours {
         Spin([this] { return control.Surface().HasRenderContext(); });
         control.SetSource(BenchVideo());
         movie.Attach(control.GetMovie());
-        QObject::connect(&control.Surface(), &QOpenGLWidget::frameSwapped, [this] { ++swaps; });
+        QObject::connect(&control.Surface(), &CVideoSurface::framePresented, [this] { ++swaps; });
     }
     QWidget window;
     CQTControl control{AudioOutput::Silent(), &window};
@@ -331,7 +331,7 @@ void RunSeekAccuracy()
             Spin([&] { return control.Engine().HasFrameTimes(); });
             const auto shown = PlayerFrameTimes(times, control.Engine().Handle());
             Print(kind.label, "Quillmark", Measure(shown, movie.GetDuration(), [&](int ms) { movie.SetTime(ms); }, spin,
-                                                   [&] { return FrameIn(control.Surface().grabFramebuffer()); }));
+                                                   [&] { return FrameIn(control.Surface().GrabFrame()); }));
         }
         Bare bare(path);
         mpv_handle* mpv = bare.widget.Handle();

@@ -16,7 +16,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QOpenGLWidget>
 
 #include "BenchApplication.h"
 #include "BenchRatios.h"
@@ -145,18 +144,17 @@ int main(int argc, char** argv)
     CAnnotatorDlg window(AudioOutput::Silent());
     g_window = &window;
     window.show();
-    auto* surface = qobject_cast<QOpenGLWidget*>(window.View().Surface());
-    if (surface == nullptr) {
+    if (!window.View().HasSurface()) {
         std::fprintf(stderr, "no OpenGL surface\n");
         return 1;
     }
-    bool presented = false;
     // The surface shows white before the first tick; only a drawn timeline counts.
-    QObject::connect(surface, &QOpenGLWidget::frameSwapped,
-                     [&presented, &window] { presented = presented || window.Timeline().m_fontReady != 0; });
-    WaitFor([&presented] { return presented; });
+    const auto presented = [&window] {
+        return window.View().PresentedFrames() > 0 && window.Timeline().m_fontReady != 0;
+    };
+    WaitFor(presented);
     std::printf("first frame presented %.0f ms after process start%s\n", ProcessAgeSeconds() * 1000.0,
-                presented ? "" : " (timed out)");
+                presented() ? "" : " (timed out)");
     // The video whose time moves in the ticks that change the picture.
     OpenBenchFiles(window, false);
 

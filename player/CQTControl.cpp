@@ -48,10 +48,8 @@ void CQTControl::StartSource(const std::string& path)
 void CQTControl::PrepareSurface(const std::string& path)
 {
     // mpv plays without a picture a file loaded before its render context
-    // exists; a control not shown yet gets its GL context this way.
-    if (!path.empty() && !m_surface->HasRenderContext())
-        m_surface->grabFramebuffer();
-    if (!path.empty() && !m_surface->HasRenderContext())
+    // exists, which a control not shown yet has not made.
+    if (!path.empty() && !m_surface->PrepareRenderContext())
         throw PlayerError("Impossible d'ouvrir la vidéo : " + path + " (affichage OpenGL indisponible)");
 }
 

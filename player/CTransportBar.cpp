@@ -114,13 +114,21 @@ void CTransportBar::ShowSpeed(bool shown)
 
 void CTransportBar::Show(const State& state)
 {
+    const State shown = m_state;
     m_state = state;
     const bool playing = state.loaded && state.playing;
-    m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    m_playPause->setToolTip(playing ? QString::fromUtf8("Pause") : QString::fromUtf8("Lecture"));
+    // An icon set anew is looked up and its button repainted even when it is
+    // the same, and the time changes at every frame: icons change only with
+    // what they show. The buttons are made with those of State{}.
+    if (playing != (shown.loaded && shown.playing)) {
+        m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+        m_playPause->setToolTip(playing ? QString::fromUtf8("Pause") : QString::fromUtf8("Lecture"));
+    }
     m_mute->setChecked(state.muted);
-    m_mute->setIcon(style()->standardIcon(state.muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
-    m_mute->setToolTip(state.muted ? QString::fromUtf8("Rétablir le son") : QString::fromUtf8("Couper le son"));
+    if (state.muted != shown.muted) {
+        m_mute->setIcon(style()->standardIcon(state.muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+        m_mute->setToolTip(state.muted ? QString::fromUtf8("Rétablir le son") : QString::fromUtf8("Couper le son"));
+    }
     for (QWidget* widget : {static_cast<QWidget*>(m_playPause), static_cast<QWidget*>(m_stepBack),
                             static_cast<QWidget*>(m_stepForward), static_cast<QWidget*>(m_position)})
         widget->setEnabled(state.loaded);

@@ -10,6 +10,8 @@ QUILL_PACKAGES=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   fonts-dejavu-core
   xvfb xauth xdotool imagemagick
+  # What scripts/playback-cpu.sh measures against and looks with.
+  openbox mpv x11-utils
   libmpv-dev libavformat-dev ffmpeg
   python3
   clang-14 libclang-rt-14-dev llvm-14 bc

@@ -1,5 +1,7 @@
 #include "CGLFont.h"
 
+#include <algorithm>
+
 #include <GL/gl.h>
 
 #include <QOpenGLContext>
@@ -84,4 +86,25 @@ void CGLFont::DrawCodes(std::string_view codes)
     glListBase(kFirstList);
     glCallLists(static_cast<GLsizei>(codes.size()), GL_UNSIGNED_BYTE, codes.data());
     glPopAttrib();
+}
+
+CGLFont::Reach CGLFont::TextReach(std::string_view text)
+{
+    if (!m_glyphs)
+        m_glyphs = std::make_unique<GlyphSet>(GlyphSet::DefaultFont(m_pixelRatio));
+    ListCodes::FromUtf8(text, m_reachCodes);
+    // glBitmap puts a glyph's bitmap xorig left of the pen and moves the pen
+    // by the advance: no bitmap starts further left than the largest xorig,
+    // none ends further right than all the advances and the widest overhang.
+    Reach reach;
+    double advances = 0.0;
+    double overhang = 0.0;
+    for (const char code : m_reachCodes) {
+        const Glyph& glyph = m_glyphs->At(static_cast<unsigned char>(code));
+        reach.before = std::max(reach.before, double(glyph.xorig));
+        overhang = std::max(overhang, double(glyph.width) - glyph.xorig);
+        advances += std::max(0.0f, glyph.advance);
+    }
+    reach.after = advances + overhang;
+    return reach;
 }

@@ -34,6 +34,14 @@ public:
     // glyph moving it by its advance.
     void DrawCodes(std::string_view codes);
 
+    // How far the glyphs of UTF-8 text reach from its pen, in device
+    // pixels: at most `before` left of it and `after` right of it.
+    struct Reach {
+        double before = 0.0;
+        double after = 0.0;
+    };
+    Reach TextReach(std::string_view text);
+
     // Device pixels per drawing unit. Glyphs are drawn in device pixels, so
     // a ratio above 1 (a HiDPI screen) needs them rasterised that much larger
     // to keep their size against the rows; a change rebuilds the lists.
@@ -53,5 +61,6 @@ private:
     // happens when the widget moves to another top-level window.
     QPointer<QOpenGLContext> m_listContext;
     std::string m_codes;
+    std::string m_reachCodes;
     double m_pixelRatio = 1.0;
 };

@@ -57,6 +57,18 @@ float CTimelineRenderer::TimeLineX(const CTimeline& timeline)
     return PixelForGL(TimeToX(timeline, TimeForGL(timeline.m_currentTime)));
 }
 
+std::pair<double, double> CTimelineRenderer::HighlightColumns(const Segment& segment, double scale)
+{
+    // As DrawHighlight places them.
+    const double x0 = TimeToX(TimeForGL(segment.m_start));
+    const double x1 = TimeToX(TimeForGL(segment.m_end));
+    const double bar0 = PixelForGL(x0) * scale;
+    const double bar1 = PixelForGL(x1) * scale;
+    const double pen = PixelForGL(x0 + kTextInset) * scale;
+    const CGLFont::Reach reach = m_font.TextReach(segment.m_title);
+    return {std::min({bar0, bar1, pen - reach.before}), std::max({bar0, bar1, pen + reach.after})};
+}
+
 void CTimelineRenderer::Draw()
 {
     if (m_pTimeline == nullptr)
@@ -107,9 +119,20 @@ void CTimelineRenderer::DrawRow(const Track& track, double rowTop, const FrameCu
         const double anchor = x0 + kTextInset;
         if (culling.PointCanReach(anchor, rowTop - kBaseline)) {
             SetColour(TimelineColours::kText);
-            m_font.PrintString(segment->m_title, PixelForGL(anchor), -float(kBaseline));
+            PrintText(segment->m_title, PixelForGL(anchor), -float(kBaseline), culling);
         }
     }
+}
+
+void CTimelineRenderer::PrintText(std::string_view text, float x, float y, const FrameCulling& culling)
+{
+    // Glyphs cost a draw each whether or not the scissor lets them through.
+    if (culling.Scissored()) {
+        const CGLFont::Reach reach = m_font.TextReach(text);
+        if (!culling.TextCanShow(x, reach.before, reach.after))
+            return;
+    }
+    m_font.PrintString(text, x, y);
 }
 
 void CTimelineRenderer::DrawSegments()
@@ -140,6 +163,7 @@ void CTimelineRenderer::DrawHighlight()
         return;
     glPushMatrix();
     if (const Segment* current = m_pTimeline->m_currentSegment) {
+        const FrameCulling culling = m_culling ? FrameCulling::FromCurrentTransform() : FrameCulling();
         // On the selected row whatever track holds it: the pointer handling
         // only ever picks it from the selected track.
         glTranslatef(0.0f, -float(kRowHeight) * static_cast<float>(m_pTimeline->m_selectedTrack), 0.0f);
@@ -148,7 +172,7 @@ void CTimelineRenderer::DrawHighlight()
         SetColour(TimelineColours::kCurrentBar);
         glRectf(PixelForGL(x0), 0.0f, PixelForGL(x1), -float(kRowHeight));
         SetColour(TimelineColours::kText);
-        m_font.PrintString(current->m_title, PixelForGL(x0 + kTextInset), -float(kBaseline));
+        PrintText(current->m_title, PixelForGL(x0 + kTextInset), -float(kBaseline), culling);
     }
     glPopMatrix();
 }
@@ -172,7 +196,7 @@ void CTimelineRenderer::DrawLabels()
             if (index == m_pTimeline->m_selectedTrack)
                 glRectf(0.0f, 0.0f, float(kLabelWidth), -float(kRowHeight));
             SetColour(TimelineColours::kText);
-            m_font.PrintString(track->GetLabel(), float(kTextInset), -float(kBaseline));
+            PrintText(track->GetLabel(), float(kTextInset), -float(kBaseline), culling);
         }
         glTranslatef(0.0f, -float(kRowHeight), 0.0f);
         if (reaches) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CGLFont.h"
@@ -43,6 +44,10 @@ public:
     static double TimeToX(const CTimeline& timeline, float t);
     // The x at which the current time's line is drawn, as OpenGL gets it.
     static float TimeLineX(const CTimeline& timeline);
+    // The columns, in device pixels at `scale` of them per pixel, that the
+    // highlight of `segment` may cover on the current view: its bar and its
+    // title. Read with the font of the frame drawn last.
+    std::pair<double, double> HighlightColumns(const Segment& segment, double scale);
 
     // Skipping what cannot reach the area leaves the picture unchanged; off
     // is the reference the tests compare against.
@@ -80,6 +85,9 @@ private:
     // False when the kept layer cannot be had: then draw it directly.
     bool CompositeBarsAndTitles();
     void DrawRow(const Track& track, double rowTop, const FrameCulling& culling);
+    // Text at (x, y), unless only part of the area is drawn and the text
+    // lies beside it.
+    void PrintText(std::string_view text, float x, float y, const FrameCulling& culling);
 
     // The layer put together from the bars' keys and the titles' raster
     // positions instead of drawn; false, having changed nothing, when this

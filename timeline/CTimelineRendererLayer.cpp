@@ -23,6 +23,7 @@ bool CTimelineRenderer::CompositeBarsAndTitles()
     key.culling = m_culling;
     switch (m_layer.Begin(key)) {
     case LayerCache::State::Unavailable:
+        m_lastLayerComposed = false;
         return false;
     case LayerCache::State::Redraw:
         m_lastLayerComposed = ComposeBarsAndTitles();

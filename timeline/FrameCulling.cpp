@@ -37,7 +37,17 @@ FrameCulling FrameCulling::FromCurrentTransform()
     const bool axisAligned = m[4] == 0.0 && m[1] == 0.0 && m[3] == 0.0 && m[7] == 0.0 && m[15] == 1.0;
     if (!axisAligned)
         return FrameCulling();
-    return FrameCulling(m[0], m[12], m[5], m[13], viewport[2], viewport[3]);
+    FrameCulling culling(m[0], m[12], m[5], m[13], viewport[2], viewport[3]);
+    culling.m_viewportX = viewport[0];
+    culling.m_viewportWidth = viewport[2];
+    if (culling.m_enabled && glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE) {
+        std::array<GLint, 4> box{};
+        glGetIntegerv(GL_SCISSOR_BOX, box.data());
+        culling.m_scissored = true;
+        culling.m_scissorLeft = box[0];
+        culling.m_scissorRight = double(box[0]) + box[2];
+    }
+    return culling;
 }
 
 bool FrameCulling::RangeCanReach(double clip0, double clip1, double margin)
@@ -67,4 +77,14 @@ bool FrameCulling::PointCanReach(double x, double y) const
         return true;
     return RangeCanReach(m_scaleX * x + m_offsetX, m_scaleX * x + m_offsetX, m_marginX) &&
            RangeCanReach(m_scaleY * y + m_offsetY, m_scaleY * y + m_offsetY, m_marginY);
+}
+
+bool FrameCulling::TextCanShow(double x, double before, double after) const
+{
+    if (!m_enabled || !m_scissored)
+        return true;
+    // The pen's column as the viewport places it; a pixel either side for
+    // the rounding of the bitmaps' placement.
+    const double pen = m_viewportX + (m_scaleX * x + m_offsetX + 1.0) * 0.5 * m_viewportWidth;
+    return pen + after + 1.0 >= m_scissorLeft && pen - before - 1.0 <= m_scissorRight;
 }

@@ -23,6 +23,13 @@ public:
     // A raster position: text anchored outside the area is not drawn at all.
     bool PointCanReach(double x, double y) const;
 
+    // Only part of the area is drawn (a scissor test is on).
+    bool Scissored() const { return m_scissored; }
+    // Text whose pen starts at x and whose glyphs cover at most `before`
+    // device pixels left of it and `after` right of it: false when all of
+    // that lies beside the part drawn.
+    bool TextCanShow(double x, double before, double after) const;
+
 private:
     static bool RangeCanReach(double clip0, double clip1, double margin);
 
@@ -33,4 +40,10 @@ private:
     double m_offsetY = 0.0;
     double m_marginX = 0.0;
     double m_marginY = 0.0;
+    // The viewport's and the scissor box's columns, in device pixels.
+    double m_viewportX = 0.0;
+    double m_viewportWidth = 0.0;
+    bool m_scissored = false;
+    double m_scissorLeft = 0.0;
+    double m_scissorRight = 0.0;
 };

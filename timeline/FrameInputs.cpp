@@ -17,3 +17,11 @@ FrameInputs FrameInputs::Read(CTimeline& timeline, uint64_t surfaceGeneration)
     inputs.surfaceGeneration = surfaceGeneration;
     return inputs;
 }
+
+bool FrameInputs::OnlyPlaybackMoved(const FrameInputs& from, const FrameInputs& to)
+{
+    FrameInputs moved = from;
+    moved.timeX = to.timeX;
+    moved.currentSegment = to.currentSegment;
+    return moved == to;
+}

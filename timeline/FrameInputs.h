@@ -26,6 +26,10 @@ struct FrameInputs {
     uint64_t surfaceGeneration = 0;
 
     bool operator==(const FrameInputs&) const = default;
+    // True when `to` differs from `from` in the time line's place and the
+    // current segment at most, as while a video plays: the two pictures
+    // differ only in the columns the line and the highlight left and reached.
+    static bool OnlyPlaybackMoved(const FrameInputs& from, const FrameInputs& to);
 
     // Read as the drawing would read them: the span raised to at least 1,
     // which later steps of the tick rely on even when nothing is drawn.
@@ -37,6 +41,8 @@ class FrameSkip {
 public:
     // False when `inputs` would draw the picture drawn last.
     bool NeedsDrawing(const FrameInputs& inputs) const { return !m_drawn || !(*m_drawn == inputs); }
+    // What the picture on the surface was drawn from, when it is known.
+    const std::optional<FrameInputs>& Drawn() const { return m_drawn; }
     void Drawn(const FrameInputs& inputs) { m_drawn = inputs; }
     // The picture is unknown (a frame was begun and not finished, or drawn
     // behind our back): the next frame is drawn whatever its inputs.

@@ -64,6 +64,13 @@ LayerCache::State LayerCache::Begin(const Key& key)
     m_target = static_cast<unsigned>(target);
     if (m_key == key)
         return State::UpToDate;
+    // A layer made while only part of the frame is drawn would hold only
+    // that part; the frame gets its part drawn, and the next whole frame
+    // makes the layer.
+    if (glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE) {
+        m_key.reset();
+        return State::Unavailable;
+    }
     m_key = key;
     context->extraFunctions()->glBindFramebuffer(GL_FRAMEBUFFER, m_layer->handle());
     glClear(GL_COLOR_BUFFER_BIT);

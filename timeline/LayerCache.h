@@ -38,7 +38,8 @@ public:
     enum class State {
         UpToDate,   // the kept layer is current: composite it
         Redraw,     // the layer's framebuffer is bound and cleared: draw, then EndRedraw
-        Unavailable // no framebuffer could be had: draw the layer on the frame
+        Unavailable // no framebuffer could be had, or only part of the frame is
+                    // drawn (a scissor): draw the layer on the frame
     };
 
     LayerCache();

@@ -10,9 +10,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "AboutDlg.h"
@@ -48,6 +51,8 @@ QPoint AddArrowOf(const QScrollBar& bar)
 
 class MainWindow : public MainWindowFixture {
 protected:
+    explicit MainWindow(WindowStart start = {}) : MainWindowFixture(start) {}
+
     void LoadVideo()
     {
         static const std::string path = MakeTestVideo(QUILL_TEST_DATA_DIR, "main-window.mp4", 3.0, 160, 120);
@@ -216,6 +221,69 @@ TEST_F(MainWindow, SegmentTextFollowsTheTimeAndIsLeftAloneWhileItStands)
     m_window->OnTimer();
     EXPECT_EQ(edit->toPlainText(), QString());
     EXPECT_EQ(Timeline().m_currentSegment, nullptr);
+}
+
+// With the keyboard, so that the box can have the focus.
+class CommentBox : public MainWindow {
+protected:
+    CommentBox() : MainWindow({.active = true}) {}
+};
+
+// The tick sets the comments at each frame while the video plays. The same
+// comments set again undo what was done to the box (scrolled, the cursor
+// moved, text selected) as they always have; with nothing to undo, the box
+// is left alone rather than laid out and repainted.
+TEST_F(CommentBox, TheSameCommentsAgainResetTheBoxOrLeaveItAlone)
+{
+    m_window->StopTimer(); // the ticks below are the only ones
+    auto* box = qobject_cast<QPlainTextEdit*>(m_window->Control(kSegmentTextId));
+    ASSERT_NE(box, nullptr);
+    LoadVideo();
+    const Segment* sample = Timeline().Tracks().GetTrack(0)->GetSegments()[0];
+    std::string comment;
+    for (int line = 0; line < 60; ++line)
+        comment += "Ligne " + std::to_string(line) + "\n";
+    m_window->Editor().UpdateSegment(sample, {sample->m_title, comment, sample->m_start, sample->m_end});
+
+    struct Row {
+        const char* name;
+        std::function<void(QPlainTextEdit&)> act;
+        bool setAgain;
+    };
+    const std::vector<Row> rows = {
+        {"nothing done", [](QPlainTextEdit&) {}, false},
+        {"scrolled", [](QPlainTextEdit& edit) { edit.verticalScrollBar()->setValue(edit.verticalScrollBar()->maximum()); },
+         true},
+        {"cursor moved",
+         [](QPlainTextEdit& edit) {
+             QTextCursor cursor = edit.textCursor();
+             cursor.setPosition(10);
+             edit.setTextCursor(cursor);
+         },
+         true},
+        {"text selected", [](QPlainTextEdit& edit) { edit.selectAll(); }, true},
+        {"focused", [](QPlainTextEdit& edit) { edit.setFocus(); }, true},
+    };
+    int32_t time = 500;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_window->setFocus();
+        m_window->Movie().SetTime(time += 40);
+        m_window->OnTimer();
+        ASSERT_EQ(box->toPlainText().toStdString(), comment + "  |  ");
+        row.act(*box);
+        int sets = 0;
+        const QMetaObject::Connection counting =
+            QObject::connect(box->document(), &QTextDocument::contentsChange, [&sets] { ++sets; });
+        m_window->Movie().SetTime(time += 40);
+        m_window->OnTimer();
+        QObject::disconnect(counting);
+        EXPECT_EQ(sets > 0, row.setAgain);
+        EXPECT_EQ(box->toPlainText().toStdString(), comment + "  |  ");
+        EXPECT_EQ(box->verticalScrollBar()->value(), 0);
+        EXPECT_EQ(box->textCursor().position(), 0);
+        EXPECT_FALSE(box->textCursor().hasSelection());
+    }
 }
 
 TEST_F(MainWindow, AfterCloseNoTickRunsAndBothPlayersAreEmpty)

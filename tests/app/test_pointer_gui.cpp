@@ -238,3 +238,19 @@ TEST_F(PointerGui, NothingHappensWhileABoxIsInFront)
     box->close();
     m_dialogCloser.start(50);
 }
+
+// The pictures are windows of their own laid over the controls: a press on
+// one reaches the widgets under it, as on any other part of the window.
+TEST_F(PointerGui, APressOnAPictureGivesItsPlayerTheKeys)
+{
+    for (CQTControl* player : {&m_window->Player(), &m_window->CompanionPlayer()}) {
+        QWidget* comments = m_window->Control(kSegmentTextId);
+        ASSERT_NE(comments, nullptr);
+        comments->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return comments->hasFocus(); }, kWaitMs));
+        const QWidget& picture = player->Surface();
+        ASSERT_TRUE(MoveTo(picture.mapToGlobal(picture.rect().center())));
+        ASSERT_TRUE(Xdo({"click", "1"}));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return player->hasFocus(); }, kWaitMs));
+    }
+}

@@ -13,10 +13,10 @@
 // (black, or a blend of two frames).
 inline int ShownFrame(CQTControl& control, const QSize& video)
 {
-    return ReadShownFrame(control.Surface().grabFramebuffer(), video);
+    return ReadShownFrame(control.Surface().GrabFrame(), video);
 }
 
 inline bool ShowsBlack(CQTControl& control)
 {
-    return IsBlack(control.Surface().grabFramebuffer());
+    return IsBlack(control.Surface().GrabFrame());
 }

@@ -9,7 +9,6 @@
 #include <QPalette>
 #include <QTest>
 
-#include "TimelineSurface.h"
 
 namespace {
 
@@ -60,14 +59,13 @@ std::string TestName(std::string_view rowName)
 
 bool WaitForSurface(CTimelineView& view)
 {
-    auto* surface = static_cast<TimelineSurface*>(view.Surface());
-    if (surface == nullptr)
+    if (!view.HasSurface())
         return false;
     QElapsedTimer clock;
     clock.start();
-    while (!surface->isValid() && clock.elapsed() < 5000)
+    while (!view.IsReady() && clock.elapsed() < 5000)
         QTest::qWait(10);
-    return surface->isValid();
+    return view.IsReady();
 }
 
 bool ShowBlackFrame(QWidget& frame, int width, int height)
