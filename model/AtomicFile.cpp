@@ -60,9 +60,12 @@ public:
     }
     ~TemporaryFile()
     {
+        // The caller reads errno for the reason of a failure.
+        const int error = errno;
         Close();
         if (m_created && !m_renamed)
             ::unlink(m_name.c_str());
+        errno = error;
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -119,8 +122,10 @@ std::optional<fs::path> ResolveSaveTarget(const std::string& path)
 bool WriteFileAtomically(const std::string& path, const FileContentWriter& write)
 {
     const auto resolved = ResolveSaveTarget(path);
-    if (!resolved)
+    if (!resolved) {
+        errno = ELOOP;
         return false;
+    }
     const fs::path& target = *resolved;
     fs::path folder = target.parent_path();
     if (folder.empty())

@@ -22,7 +22,8 @@ using FileContentWriter = std::function<bool(int fd)>;
 // temporary file. The target keeps its permissions; a new one gets the
 // usual ones. A target its owner made read-only is not replaced (root's
 // saves still replace it). An exception thrown by `write` reaches the
-// caller after the temporary file is removed.
+// caller after the temporary file is removed. After a failure errno tells
+// why, as the failing call left it.
 bool WriteFileAtomically(const std::string& path, const FileContentWriter& write);
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
