@@ -25,6 +25,7 @@ CAnnotatorDlg::CAnnotatorDlg(const AudioOutput& audio, QWidget* parent)
     ConnectHandlers();
     ConnectCompanion();
     ConnectShortcuts();
+    ConnectRecovery();
     m_timeline.SetUserPrompt(this);
     // The timeline owns its renderer, which lives in the timeline library:
     // the model only knows the interface, so it stays free of OpenGL.
@@ -222,6 +223,7 @@ void CAnnotatorDlg::OnTimer()
         m_timeline.UpdateCurrentSegment();
         UpdateCompanionVideo();
         m_view.SwapGLBuffers();
+        TickRecovery();
     });
 }
 
@@ -241,8 +243,11 @@ void CAnnotatorDlg::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (!m_closed)
+    if (!m_closed) {
+        // Nothing is unsaved, or the user has just agreed to lose it.
+        m_autosaver->Discard();
         OnClose();
+    }
     event->accept();
 }
 

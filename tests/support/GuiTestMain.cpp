@@ -1,6 +1,7 @@
 // Entry point of every test that needs widgets, OpenGL or the players.
 #include <QApplication>
 #include <QSurfaceFormat>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,10 @@
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    // The windows' recovery copies and versions go to a folder of this run's
+    // own: none is left in the user's, and none of an earlier run is found.
+    const QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
     // The compatibility profile has to be the default before the application
     // exists, or the widgets' shared context lacks the fixed-function pipeline.
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
