@@ -59,7 +59,7 @@ void Autosaver::Tick(const CTimeline& timeline, bool modified, int64_t nowMs, co
 void Autosaver::TakeCopy(const CTimeline& timeline, ResumePoint resume)
 {
     auto snapshot = std::make_unique<Snapshot>();
-    snapshot->tracks = CopyTracks(timeline.Tracks());
+    snapshot->values = ValuesOf(timeline.Tracks());
     snapshot->resume = std::move(resume);
     snapshot->writtenMs = QDateTime::currentMSecsSinceEpoch();
     Queue(std::move(snapshot));
@@ -126,7 +126,7 @@ void Autosaver::Run()
     }
 }
 
-std::optional<std::string> Autosaver::Write(const Snapshot& snapshot)
+std::optional<std::string> Autosaver::Write(Snapshot& snapshot)
 {
     // Made again if someone removed it meanwhile.
     const std::string unusable = MakeStateFolder(m_folder);
@@ -141,7 +141,7 @@ std::optional<std::string> Autosaver::Write(const Snapshot& snapshot)
     }
     // The hold comes between the write and the rename: the copy is complete
     // in its temporary file, and the previous one still in place.
-    if (!WriteRecoveryCopy(m_claim->CopyFile(), snapshot.tracks, snapshot.resume, snapshot.writtenMs,
+    if (!WriteRecoveryCopy(m_claim->CopyFile(), TracksOf(std::move(snapshot.values)), snapshot.resume, snapshot.writtenMs,
                            [this] { HoldForTests(); }))
         return SystemErrorText(errno);
     return std::nullopt;

@@ -63,7 +63,7 @@ public:
 
 private:
     struct Snapshot {
-        TrackList tracks;
+        AnnotationValues values;
         ResumePoint resume;
         int64_t writtenMs = 0;
     };
@@ -72,7 +72,7 @@ private:
 
     void Queue(Job job);
     void Run();
-    std::optional<std::string> Write(const Snapshot& snapshot);
+    std::optional<std::string> Write(Snapshot& snapshot);
     void Remove();
     void HoldForTests() const;
     void ReportResults();

@@ -216,21 +216,36 @@ int CountSegments(const TrackList& tracks)
     return count;
 }
 
-TrackList CopyTracks(const TrackList& tracks)
+AnnotationValues ValuesOf(const TrackList& tracks)
 {
-    TrackList copy;
+    AnnotationValues values;
+    values.reserve(static_cast<size_t>(tracks.GetCount()));
     for (const Track* track : tracks) {
-        Track* into = copy.AppendTrack();
-        into->SetLabel(track->GetLabel());
-        for (const Segment* segment : track->GetSegments()) {
-            auto same = std::make_unique<Segment>();
-            same->m_title = segment->m_title;
-            same->m_comment = segment->m_comment;
-            same->m_videoNumber = segment->m_videoNumber;
-            same->m_start = segment->m_start;
-            same->m_end = segment->m_end;
-            into->AppendSegment(std::move(same));
+        TrackValues& into = values.emplace_back();
+        into.label = track->GetLabel();
+        into.segments.reserve(track->GetSegments().size());
+        for (const Segment* segment : track->GetSegments())
+            into.segments.push_back({segment->m_title, segment->m_comment, segment->m_videoNumber, segment->m_start,
+                                     segment->m_end});
+    }
+    return values;
+}
+
+TrackList TracksOf(AnnotationValues values)
+{
+    TrackList tracks;
+    for (TrackValues& track : values) {
+        Track* into = tracks.AppendTrack();
+        into->SetLabel(track.label);
+        for (SegmentValues& fields : track.segments) {
+            auto segment = std::make_unique<Segment>();
+            segment->m_title = std::move(fields.title);
+            segment->m_comment = std::move(fields.comment);
+            segment->m_videoNumber = fields.videoNumber;
+            segment->m_start = fields.start;
+            segment->m_end = fields.end;
+            into->AppendSegment(std::move(segment));
         }
     }
-    return copy;
+    return tracks;
 }

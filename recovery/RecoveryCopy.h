@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "KnownFile.h"
 #include "TrackList.h"
@@ -56,6 +57,22 @@ RecoveryCopyRead ReadRecoveryCopy(const std::string& path);
 // The segments of every track.
 int CountSegments(const TrackList& tracks);
 
-// A plain copy of the fields the file holds, nothing the drawing caches:
-// what a copy is written from while the annotations go on changing.
-TrackList CopyTracks(const TrackList& tracks);
+// The annotations as plain values, the fields the file holds and nothing
+// the drawing caches: copied at once on the ticking thread while the
+// annotations go on changing, and made into tracks again where the copy is
+// written, off that thread.
+struct SegmentValues {
+    std::string title;
+    std::string comment;
+    int32_t videoNumber = 0;
+    double start = 0.0;
+    double end = 0.0;
+};
+struct TrackValues {
+    std::string label;
+    std::vector<SegmentValues> segments;
+};
+using AnnotationValues = std::vector<TrackValues>;
+
+AnnotationValues ValuesOf(const TrackList& tracks);
+TrackList TracksOf(AnnotationValues values);

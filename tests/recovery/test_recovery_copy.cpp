@@ -58,13 +58,13 @@ TEST(RecoveryCopy, KeepsTheAnnotationsAndWhereToResume)
     }
 }
 
-TEST(RecoveryCopy, CopiedTracksSaveAsTheOriginal)
+TEST(RecoveryCopy, TracksMadeFromTheirValuesSaveAsTheOriginal)
 {
     TestFolder folder;
     std::mt19937 random(280);
     for (int round = 0; round < 20; ++round) {
         const TrackList tracks = RandomTracks(random);
-        EXPECT_EQ(SavedBytes(CopyTracks(tracks), folder.Path("copy.xml")), SavedBytes(tracks, folder.Path("o.xml")));
+        EXPECT_EQ(SavedBytes(TracksOf(ValuesOf(tracks)), folder.Path("copy.xml")), SavedBytes(tracks, folder.Path("o.xml")));
     }
 }
 
