@@ -90,6 +90,15 @@ protected:
         m_saver->Tick(m_timeline, modified, now, [this] { return m_resume; });
     }
 
+    // A change at `now`, then the ticks until its copy has been written.
+    void ChangeAndWaitForTheCopy(int64_t now)
+    {
+        Change();
+        Tick(now);
+        Tick(now + CopySchedule::kQuietMs);
+        m_saver->Flush();
+    }
+
     std::string CopyFile() const { return m_saver->CopyPath().toStdString(); }
     bool HasCopy() const { return !m_saver->CopyPath().isEmpty() && QFileInfo::exists(m_saver->CopyPath()); }
     // The label of the copy's only track.
@@ -129,10 +138,7 @@ TEST_F(AutosaverTest, WrittenAQuietMomentAfterTheChangesAndRemovedOnceNothingIsU
 
     // Another change rewrites the same copy.
     const QString first = m_saver->CopyPath();
-    Change();
-    Tick(3000);
-    Tick(5000);
-    m_saver->Flush();
+    ChangeAndWaitForTheCopy(3000);
     EXPECT_EQ(m_saver->CopyPath(), first);
     EXPECT_EQ(CopiedLabel(), "piste 2");
 
@@ -155,10 +161,7 @@ TEST_F(AutosaverTest, AStateFolderThatCannotBeMadeIsToldAtEachWriteAndTriedAgain
     // Root ignores a folder's mode: a plain file where the folder goes
     // stops everyone.
     WriteBytes(m_folder.Path("state"), "");
-    Change();
-    Tick(0);
-    Tick(2000);
-    m_saver->Flush();
+    ChangeAndWaitForTheCopy(0);
     ASSERT_EQ(m_reports.size(), 1u);
     ASSERT_TRUE(m_reports[0]);
     EXPECT_EQ(*m_reports[0], "\xC2\xAB " + m_folder.Path("state") + " \xC2\xBB n'est pas un dossier");
@@ -167,18 +170,12 @@ TEST_F(AutosaverTest, AStateFolderThatCannotBeMadeIsToldAtEachWriteAndTriedAgain
     m_saver->Flush();
     EXPECT_EQ(m_reports.size(), 1u) << "no change, no new attempt";
 
-    Change();
-    Tick(10040);
-    Tick(12040);
-    m_saver->Flush();
+    ChangeAndWaitForTheCopy(10040);
     ASSERT_EQ(m_reports.size(), 2u);
     EXPECT_TRUE(m_reports[1]);
 
     QFile::remove(m_folder.QPath("state"));
-    Change();
-    Tick(13000);
-    Tick(15000);
-    m_saver->Flush();
+    ChangeAndWaitForTheCopy(13000);
     ASSERT_EQ(m_reports.size(), 3u);
     EXPECT_FALSE(m_reports[2]);
     EXPECT_EQ(CopiedLabel(), "piste 3");
@@ -193,10 +190,7 @@ TEST_F(AutosaverTest, AnAdoptedCopyIsRewrittenInPlaceAndRemovedOnceSaved)
     m_saver->Adopt(std::move(claim));
     EXPECT_EQ(m_saver->CopyPath(), path);
 
-    Change();
-    Tick(0);
-    Tick(2000);
-    m_saver->Flush();
+    ChangeAndWaitForTheCopy(0);
     EXPECT_EQ(m_saver->CopyPath(), path);
     EXPECT_EQ(CopiedLabel(), "piste 1");
     Tick(2040, false);
@@ -212,10 +206,7 @@ TEST_F(AutosaverTest, AWriteHeldInItsMiddleLeavesThePreviousCopy)
     Make();
     qunsetenv(Autosaver::kHoldVariable);
 
-    Change();
-    Tick(0);
-    Tick(2000);
-    m_saver->Flush();
+    ChangeAndWaitForTheCopy(0);
     ASSERT_EQ(CopiedLabel(), "piste 1");
 
     WriteBytes(hold.toStdString(), "");
