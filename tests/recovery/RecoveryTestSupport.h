@@ -2,13 +2,13 @@
 
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include <QDir>
 #include <QTemporaryDir>
 
 #include "AtomicFile.h"
+#include "FileContents.h"
 #include "TestTracks.h"
 #include "TrackList.h"
 #include "XmlStreamWriter.h"
@@ -24,14 +24,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-inline std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 inline void WriteBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -45,7 +37,7 @@ inline std::string SavedBytes(const TrackList& tracks, const std::string& scratc
         tracks.WriteXml(out);
         return out.Finish();
     });
-    return ReadBytes(scratch);
+    return ReadFileContents(scratch);
 }
 
 // Tracks of texts a user types and a file may hold: accents, quotes, markup

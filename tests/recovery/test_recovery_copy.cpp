@@ -77,7 +77,7 @@ TEST(RecoveryCopy, WhatCannotBeReadIsUnreadable)
     // A time the hundredths do not give back: its exact value is written.
     tracks.AppendTrack()->AppendSegment(MakeSegment(1, 16780.44, "titre"));
     ASSERT_TRUE(WriteRecoveryCopy(folder.Path("good.xml"), tracks, kResumePoints[1], 1));
-    const std::string good = ReadBytes(folder.Path("good.xml"));
+    const std::string good = ReadFileContents(folder.Path("good.xml"));
     ASSERT_TRUE(ReadRecoveryCopy(folder.Path("good.xml")).readable);
     ASSERT_NE(good.find("<temps "), std::string::npos);
     const auto replaced = [&good](const std::string& from, const std::string& to) {

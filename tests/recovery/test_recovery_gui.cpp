@@ -74,7 +74,7 @@ std::vector<std::string> Contents(const QStringList& files)
 {
     std::vector<std::string> contents;
     for (const QString& file : files)
-        contents.push_back(ReadBytes(file.toStdString()));
+        contents.push_back(ReadFileContents(file.toStdString()));
     return contents;
 }
 
@@ -179,10 +179,10 @@ TEST_F(Recovery, DeleteAsksThenRemovesTheSelectedOneAndUnreadableOnesCanOnlyBeDe
 {
     LeaveCopy("a", 1, {"/x/a.xml", "", "", 0, {}}, 3000);
     const std::string newer = LeaveCopy("newer", 1, {}, 2000);
-    const std::string text = ReadBytes(newer);
+    const std::string text = ReadFileContents(newer);
     WriteBytes(newer, std::string(text).replace(text.find("format=\"1\""), 10, "format=\"2\""));
     const std::string damaged = LeaveCopy("damaged", 1, {}, 1000);
-    WriteBytes(damaged, ReadBytes(damaged).substr(0, 120));
+    WriteBytes(damaged, ReadFileContents(damaged).substr(0, 120));
     // An unreadable copy is dated by its file.
     for (const auto& [file, ms] : {std::pair{newer, 2000}, std::pair{damaged, 1000}}) {
         QFile touched(QString::fromStdString(file));
@@ -255,7 +255,7 @@ TEST_F(Recovery, ARecoveredCopyResumesWhereItsWindowWas)
     m_window->Movie().SetTime(1500);
     Edit();
     ASSERT_TRUE(WaitForCopy());
-    const std::string before = ReadBytes(Path("cours.xml"));
+    const std::string before = ReadFileContents(Path("cours.xml"));
     const std::string expected = Saved("expected.xml");
     const int32_t time = m_window->Movie().GetTime();
 
@@ -276,12 +276,12 @@ TEST_F(Recovery, ARecoveredCopyResumesWhereItsWindowWas)
     EXPECT_EQ(m_window->Player().Source(), s_long);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->Movie().GetTime() == time; }, kWaitMs))
         << m_window->Movie().GetTime() << " for " << time;
-    EXPECT_EQ(ReadBytes(Path("cours.xml")), before);
+    EXPECT_EQ(ReadFileContents(Path("cours.xml")), before);
 
     ModalDriver none({});
     m_window->OnSaveToCurrentFile();
     EXPECT_EQ(none.Unexpected(), 0) << none.Seen();
-    EXPECT_EQ(ReadBytes(Path("cours.xml")), expected);
+    EXPECT_EQ(ReadFileContents(Path("cours.xml")), expected);
     EXPECT_EQ(m_window->windowTitle(), QString("cours.xml — Quillmark"));
     EXPECT_TRUE(QTest::qWaitFor([this] { return CopiesLeft().isEmpty(); }, kWaitMs)) << "saved: the copy goes";
 }
@@ -305,7 +305,7 @@ TEST_F(Recovery, AFileChangedElsewhereIsAskedAboutOnceAndCancelLeavesIt)
     }
     EXPECT_EQ(caption, QString("Confirmation"));
     EXPECT_EQ(text, QString("Le fichier a été modifié par un autre programme depuis son ouverture. L'enregistrer quand même ?"));
-    EXPECT_EQ(ReadBytes(Path("cours.xml")), elsewhere);
+    EXPECT_EQ(ReadFileContents(Path("cours.xml")), elsewhere);
     EXPECT_TRUE(VersionStore(VersionsFolder()).VersionsOf(Path("cours.xml")).isEmpty()) << "Cancel saves nothing";
     EXPECT_TRUE(m_window->HasUnsavedChanges());
 
@@ -315,7 +315,7 @@ TEST_F(Recovery, AFileChangedElsewhereIsAskedAboutOnceAndCancelLeavesIt)
         EXPECT_TRUE(driver.AllAnswered());
         EXPECT_EQ(driver.Unexpected(), 0) << driver.Seen();
     }
-    EXPECT_EQ(ReadBytes(Path("cours.xml")), Saved("expected.xml"));
+    EXPECT_EQ(ReadFileContents(Path("cours.xml")), Saved("expected.xml"));
     EXPECT_EQ(Contents(VersionStore(VersionsFolder()).VersionsOf(Path("cours.xml"))), std::vector{elsewhere})
         << "the other program's work is kept";
     Edit();
@@ -333,13 +333,13 @@ TEST_F(Recovery, TwelveSavesKeepTheTenNewestVersions)
     std::vector<std::string> replaced;
     for (int save = 0; save < 12; ++save) {
         m_window->Editor().SetTrackLabel(Timeline().Tracks().GetTrack(0), "version " + std::to_string(save));
-        replaced.push_back(ReadBytes(Path("cours.xml")));
+        replaced.push_back(ReadFileContents(Path("cours.xml")));
         m_window->OnSaveToCurrentFile();
     }
     const QStringList versions = VersionStore(VersionsFolder()).VersionsOf(Path("cours.xml"));
     std::vector<std::string> kept;
     for (const QString& version : versions)
-        kept.push_back(ReadBytes(version.toStdString()));
+        kept.push_back(ReadFileContents(version.toStdString()));
     EXPECT_EQ(kept, std::vector<std::string>(replaced.begin() + 2, replaced.end()));
     EXPECT_EQ(QDir(m_dir).entryList(QDir::Files | QDir::Hidden), QStringList{"cours.xml"})
         << "nothing lasting beside the user's file";
@@ -389,7 +389,7 @@ TEST_F(Recovery, AStateFolderThatCannotBeWrittenIsToldOnceASeries)
 
     // The version fails as well, within the same series; the save is made.
     m_window->OnSaveToCurrentFile();
-    EXPECT_EQ(ReadBytes(Path("cours.xml")), Saved("expected.xml"));
+    EXPECT_EQ(ReadFileContents(Path("cours.xml")), Saved("expected.xml"));
     EXPECT_FALSE(m_window->HasUnsavedChanges());
     EXPECT_TRUE(ErrorBoxes().isEmpty()) << "a box would be open by now";
 

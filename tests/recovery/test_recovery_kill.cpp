@@ -81,7 +81,7 @@ protected:
             ::waitpid(pid, nullptr, 0);
         }
         if (HasFailure())
-            std::fprintf(stderr, "program output:\n%s\n", ReadBytes(m_folder.Path("log")).c_str());
+            std::fprintf(stderr, "program output:\n%s\n", ReadFileContents(m_folder.Path("log")).c_str());
     }
 
     pid_t Start()
@@ -184,7 +184,7 @@ protected:
     bool SavedAs(const std::string& window, const std::string& bytes) const
     {
         Keys(window, "ctrl+s");
-        return WaitUntil([&] { return ReadBytes(m_folder.Path("demo.xml")) == bytes; });
+        return WaitUntil([&] { return ReadFileContents(m_folder.Path("demo.xml")) == bytes; });
     }
 
     TestFolder m_folder;

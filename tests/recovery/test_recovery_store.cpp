@@ -118,7 +118,7 @@ TEST_F(Store, ListedNewestFirstWithWhatCannotBeRead)
     WriteBytes(m_folder.Path("recovery/foreign.xml"), "<?xml version=\"1.0\"?><corps/>");
     WriteBytes(m_folder.Path("recovery/notes.txt"), "not a copy");
     // Written long ago by the clock, so that its place in the list is known.
-    const std::string newer = ReadBytes(m_folder.Path("recovery/c.xml"));
+    const std::string newer = ReadFileContents(m_folder.Path("recovery/c.xml"));
     WriteBytes(m_folder.Path("recovery/newer.xml"),
                std::string(newer).replace(newer.find("format=\"1\""), 10, "format=\"9\""));
     QFile newerFile(m_folder.QPath("recovery/newer.xml"));

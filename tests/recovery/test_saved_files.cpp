@@ -26,7 +26,7 @@ std::vector<std::string> Contents(const QStringList& files)
 {
     std::vector<std::string> contents;
     for (const QString& file : files)
-        contents.push_back(ReadBytes(file.toStdString()));
+        contents.push_back(ReadFileContents(file.toStdString()));
     return contents;
 }
 
@@ -53,7 +53,7 @@ TEST(Versions, TwelveSavesKeepTheTenNewestByteForByte)
                     .match(QFileInfo(versions.back()).fileName())
                     .hasMatch())
         << versions.back().toStdString();
-    EXPECT_EQ(ReadBytes(file), replaced.back()) << "the file itself is left to the save";
+    EXPECT_EQ(ReadFileContents(file), replaced.back()) << "the file itself is left to the save";
 }
 
 // Two files of one name in two folders never mix; a link is the file it
@@ -98,7 +98,7 @@ TEST(Versions, NothingToKeepAndNowhereToKeepIt)
     const VersionStore blocked(folder.QPath("state/versions"));
     EXPECT_EQ(blocked.Keep(folder.Path("cours.xml")),
               "\xC2\xAB " + folder.Path("state") + " \xC2\xBB n'est pas un dossier");
-    EXPECT_EQ(ReadBytes(folder.Path("cours.xml")), "contenu");
+    EXPECT_EQ(ReadFileContents(folder.Path("cours.xml")), "contenu");
 }
 
 TEST(KnownFile, ChangedOnlyWhenTheContentIsAnotherOrTheFileIsNoMoreOne)
