@@ -18,8 +18,12 @@ void CAnnotatorDlg::ConnectRecovery()
 {
     m_autosaver = std::make_unique<Autosaver>(
         RecoveryFolder(), [this](const std::optional<std::string>& failure) { NoteStateWrite(failure); });
-    m_files.SetVersionKeeper(
-        [this](const std::string& path) { NoteStateWrite(VersionStore(VersionsFolder()).Keep(path)); });
+    m_files.SetVersionKeeper([this](const std::string& path) {
+        // A file with nothing to keep is no write, failed or not.
+        const VersionStore::Kept kept = VersionStore(VersionsFolder()).Keep(path);
+        if (kept.written || kept.failure)
+            NoteStateWrite(kept.failure);
+    });
 }
 
 void CAnnotatorDlg::TickRecovery()

@@ -51,7 +51,7 @@ public:
     {
         constexpr int kAttempts = 100;
         for (int attempt = 0; attempt < kAttempts && m_fd < 0; ++attempt) {
-            m_name = (folder / (".quillmark-" + RandomLetters())).string();
+            m_name = (folder / (kTemporaryFilePrefix + RandomLetters())).string();
             m_fd = ::open(m_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (m_fd < 0 && errno != EEXIST)
                 break;

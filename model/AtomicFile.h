@@ -12,6 +12,10 @@
 // through a link keeps the link, as editors do. None for a loop of links.
 std::optional<std::filesystem::path> ResolveSaveTarget(const std::string& path);
 
+// The start of the temporary files' names: a program killed while writing
+// leaves one, and whoever owns the folder may tell them by it.
+inline constexpr const char* kTemporaryFilePrefix = ".quillmark-";
+
 // Writes a file's content to the descriptor it is given; false when a write
 // failed.
 using FileContentWriter = std::function<bool(int fd)>;

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "StateFolders.h"
+
 namespace {
 
 const QString kCopySuffix = QStringLiteral(".xml");
@@ -92,6 +94,7 @@ std::vector<FoundCopy> ClaimOrphanCopies(const QString& folder)
         copy.segments = CountSegments(read.tracks);
         found.push_back(std::move(copy));
     }
+    RemoveLeftTemporaries(folder);
     // A program killed before its first copy leaves its lock alone.
     for (const QFileInfo& lock : dir.entryInfoList({QLatin1Char('*') + kLockSuffix}, QDir::Files | QDir::Hidden)) {
         const QString copyPath = lock.absoluteFilePath().chopped(kLockSuffix.size()) + kCopySuffix;

@@ -4,8 +4,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include "AtomicFile.h"
 
 namespace fs = std::filesystem;
 
@@ -48,6 +52,17 @@ std::string MakeStateFolder(const QString& folder)
     // Unsaved annotations are nobody else's business.
     fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace, error);
     return {};
+}
+
+void RemoveLeftTemporaries(const QString& folder)
+{
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    const QDir dir(folder);
+    const QString pattern = QString::fromLatin1(kTemporaryFilePrefix) + QLatin1Char('*');
+    for (const QFileInfo& file : dir.entryInfoList({pattern}, QDir::Files | QDir::Hidden)) {
+        if (file.lastModified() < before)
+            QFile::remove(file.absoluteFilePath());
+    }
 }
 
 std::string SystemErrorText(int error)

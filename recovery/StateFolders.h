@@ -18,6 +18,11 @@ QString VersionsFolder();
 // a read-only disk...), empty when it is there.
 std::string MakeStateFolder(const QString& folder);
 
+// Removes the temporary files that writes cut short by a kill left in
+// `folder`: those older than any write takes, so that none being written
+// is touched.
+void RemoveLeftTemporaries(const QString& folder);
+
 // What went wrong with a file operation that set errno, in French, for the
 // end of a sentence: "le disque est plein".
 std::string SystemErrorText(int error);

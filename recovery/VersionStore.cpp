@@ -59,23 +59,24 @@ QString VersionStore::NameSuffix(const QString& file)
     return suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
 }
 
-std::optional<std::string> VersionStore::Keep(const std::string& path, const QDateTime& now) const
+VersionStore::Kept VersionStore::Keep(const std::string& path, const QDateTime& now) const
 {
+    const auto failed = [](std::string reason) { return Kept{false, std::move(reason)}; };
     const auto target = TargetOf(path);
     if (!target)
-        return SystemErrorText(ELOOP);
+        return failed(SystemErrorText(ELOOP));
     const int from = ::open(QFile::encodeName(*target).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (from < 0)
-        return errno == ENOENT ? std::nullopt : std::optional(SystemErrorText(errno));
+        return errno == ENOENT ? Kept{} : failed(SystemErrorText(errno));
     struct stat info {};
     if (::fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(from);
-        return std::nullopt;
+        return {};
     }
     const std::string unusable = MakeStateFolder(m_folder);
     if (!unusable.empty()) {
         ::close(from);
-        return unusable;
+        return failed(unusable);
     }
 
     // Two saves within a millisecond keep both, a millisecond apart.
@@ -94,12 +95,13 @@ std::optional<std::string> VersionStore::Keep(const std::string& path, const QDa
     const int error = errno;
     ::close(from);
     if (!kept)
-        return SystemErrorText(error);
+        return failed(SystemErrorText(error));
 
     const QStringList versions = VersionsOf(path);
     for (qsizetype i = 0; i + kKept < versions.size(); ++i)
         QFile::remove(versions[i]);
-    return std::nullopt;
+    RemoveLeftTemporaries(m_folder);
+    return {true, std::nullopt};
 }
 
 QStringList VersionStore::VersionsOf(const std::string& path) const

@@ -17,13 +17,18 @@ class VersionStore {
 public:
     static constexpr int kKept = 10;
 
+    struct Kept {
+        bool written = false;
+        // Why it could not be, in French.
+        std::optional<std::string> failure;
+    };
+
     explicit VersionStore(QString folder) : m_folder(std::move(folder)) {}
 
     // Keeps the file at `path` (a link is followed) before a save replaces
-    // it, then the 10 newest of its versions only. Nothing when there is no
-    // file there. The reason in French when it could not be kept.
-    std::optional<std::string> Keep(const std::string& path,
-                                     const QDateTime& now = QDateTime::currentDateTimeUtc()) const;
+    // it, then the 10 newest of its versions only. Nothing is written when
+    // there is no file there.
+    Kept Keep(const std::string& path, const QDateTime& now = QDateTime::currentDateTimeUtc()) const;
     // The versions kept of the file at `path`, oldest first, as full paths.
     QStringList VersionsOf(const std::string& path) const;
 

@@ -387,9 +387,15 @@ TEST_F(Recovery, AStateFolderThatCannotBeWrittenIsToldOnceASeries)
     ErrorBoxes()[0]->close();
     ASSERT_TRUE(QTest::qWaitFor([this] { return ErrorBoxes().isEmpty(); }, kWaitMs));
 
-    // The version fails as well, within the same series; the save is made.
+    // A save with no version to keep is no write that ends the series; the
+    // version that fails next is within it. The saves are made.
+    {
+        ModalDriver driver({TypeFileName(Path("autre.xml"))});
+        m_window->OnSaveAnnotationFile();
+    }
+    Edit();
     m_window->OnSaveToCurrentFile();
-    EXPECT_EQ(ReadFileContents(Path("cours.xml")), Saved("expected.xml"));
+    EXPECT_EQ(ReadFileContents(Path("autre.xml")), Saved("expected.xml"));
     EXPECT_FALSE(m_window->HasUnsavedChanges());
     EXPECT_TRUE(ErrorBoxes().isEmpty()) << "a box would be open by now";
 

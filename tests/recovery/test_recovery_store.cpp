@@ -126,7 +126,17 @@ TEST_F(Store, ListedNewestFirstWithWhatCannotBeRead)
     ASSERT_TRUE(newerFile.setFileTime(QDateTime::fromMSecsSinceEpoch(0), QFileDevice::FileModificationTime));
     newerFile.close();
 
+    // What writes cut short left: an old one goes, one being written stays.
+    WriteBytes(m_folder.Path("recovery/.quillmark-old"), "<corps");
+    WriteBytes(m_folder.Path("recovery/.quillmark-new"), "<corps");
+    QFile old(m_folder.QPath("recovery/.quillmark-old"));
+    ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(old.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
+    old.close();
+
     const std::vector<FoundCopy> found = ClaimOrphanCopies(m_dir);
+    EXPECT_FALSE(QFileInfo::exists(m_folder.QPath("recovery/.quillmark-old")));
+    EXPECT_TRUE(QFileInfo::exists(m_folder.QPath("recovery/.quillmark-new")));
     ASSERT_EQ(found.size(), 5u);
     EXPECT_EQ(found[0].claim->CopyPath(), m_folder.QPath("recovery/foreign.xml")) << "dated by its file: now";
     EXPECT_FALSE(found[0].readable);

@@ -43,7 +43,7 @@ TEST(Versions, TwelveSavesKeepTheTenNewestByteForByte)
             content += static_cast<char>(byte);
         WriteBytes(file, content);
         replaced.push_back(content);
-        EXPECT_EQ(store.Keep(file, kMorning.addSecs(save)), std::nullopt);
+        EXPECT_TRUE(store.Keep(file, kMorning.addSecs(save)).written);
     }
     const QStringList versions = store.VersionsOf(file);
     EXPECT_EQ(Contents(versions), std::vector<std::string>(replaced.begin() + 2, replaced.end()));
@@ -78,7 +78,7 @@ TEST(Versions, EachFileHasItsOwn)
             WriteBytes(a, save.content);
         else
             WriteBytes(save.path, save.content);
-        EXPECT_EQ(store.Keep(save.path, kMorning), std::nullopt) << save.content;
+        EXPECT_TRUE(store.Keep(save.path, kMorning).written) << save.content;
     }
     EXPECT_EQ(Contents(store.VersionsOf(a)), (std::vector<std::string>{"a1", "a2", "a3"}));
     EXPECT_EQ(Contents(store.VersionsOf(link)), Contents(store.VersionsOf(a)));
@@ -90,13 +90,15 @@ TEST(Versions, EachFileHasItsOwn)
 TEST(Versions, NothingToKeepAndNowhereToKeepIt)
 {
     TestFolder folder;
-    EXPECT_EQ(VersionStore(folder.QPath("versions")).Keep(folder.Path("absent.xml")), std::nullopt);
+    const VersionStore::Kept nothing = VersionStore(folder.QPath("versions")).Keep(folder.Path("absent.xml"));
+    EXPECT_FALSE(nothing.written);
+    EXPECT_FALSE(nothing.failure);
     EXPECT_FALSE(QFileInfo::exists(folder.QPath("versions"))) << "no folder made for nothing";
 
     WriteBytes(folder.Path("cours.xml"), "contenu");
     WriteBytes(folder.Path("state"), "");
     const VersionStore blocked(folder.QPath("state/versions"));
-    EXPECT_EQ(blocked.Keep(folder.Path("cours.xml")),
+    EXPECT_EQ(blocked.Keep(folder.Path("cours.xml")).failure,
               "\xC2\xAB " + folder.Path("state") + " \xC2\xBB n'est pas un dossier");
     EXPECT_EQ(ReadFileContents(folder.Path("cours.xml")), "contenu");
 }
