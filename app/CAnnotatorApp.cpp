@@ -40,6 +40,8 @@ bool CAnnotatorApp::InitInstance()
         m_exitCode = 1;
         return false;
     }
+    if (m_options.reactionDelayMs)
+        dialog->UseReactionDelayForRun(*m_options.reactionDelayMs);
     // Once the modal run has shown the window: the players load only into a
     // shown window, and showing it resets the annotation folder.
     QTimer::singleShot(0, dialog.get(), [window = dialog.get(), options = m_options, recovered] {

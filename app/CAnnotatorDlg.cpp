@@ -26,6 +26,7 @@ CAnnotatorDlg::CAnnotatorDlg(const AudioOutput& audio, QWidget* parent)
     ConnectCompanion();
     ConnectShortcuts();
     ConnectRecovery();
+    ConnectSpeedAndDelay();
     m_timeline.SetUserPrompt(this);
     // The timeline owns its renderer, which lives in the timeline library:
     // the model only knows the interface, so it stays free of OpenGL.

@@ -125,6 +125,14 @@ public:
     void OnChooseAnnotationFolder();
     void UpdateCompanionVideo();
 
+    // Playback speed and reaction delay (CAnnotatorDlgSpeed.cpp).
+    // The delay the marks allow for now, in milliseconds.
+    int ReactionDelayMs() const { return m_reactionDelayMs; }
+    // --reaction-delay: the delay for this run; the remembered one stays.
+    void UseReactionDelayForRun(int delayMs);
+    // The delay button: its dialog, then the delay shown and remembered.
+    void OnReactionDelay();
+
     // Shows a failure without waiting for the user: it may come from the
     // tick, which must keep running. One box per text while it is shown.
     void ReportError(const std::string& text);
@@ -225,6 +233,13 @@ private:
     void NoteStateWrite(const std::optional<std::string>& failure);
     std::unique_ptr<Autosaver> m_autosaver;
     FailureSeries m_stateFailures;
+
+    // Playback speed and reaction delay's state.
+    void ConnectSpeedAndDelay();
+    void ShowReactionDelay();
+    // The time a mark pressed now takes.
+    double MarkTimeNow() const;
+    int m_reactionDelayMs = 0;
 
     // Companion video's state.
     // The companion's files open after the tick has gone on: their failures

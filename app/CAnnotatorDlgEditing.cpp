@@ -6,12 +6,12 @@
 
 void CAnnotatorDlg::OnMarkStart()
 {
-    m_editor.MarkStart();
+    m_editor.MarkStart(MarkTimeNow());
 }
 
 void CAnnotatorDlg::OnMarkEnd()
 {
-    m_editor.CutSegment(m_timeline.m_selectedTrack);
+    m_editor.CutSegment(m_timeline.m_selectedTrack, MarkTimeNow());
 }
 
 void CAnnotatorDlg::OnEditTrack()

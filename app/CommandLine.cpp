@@ -9,6 +9,7 @@
 
 #include "FormatTable.h"
 #include "Import.h"
+#include "MarkTime.h"
 #include "QuillmarkVersion.h"
 
 namespace {
@@ -17,7 +18,8 @@ const char* const kProgram = "quillmark";
 const char* const kVersionText = "Quillmark version " QUILLMARK_VERSION "\n";
 std::string HelpText()
 {
-    return "Utilisation : quillmark [--annotations FICHIER] [--folder DOSSIER] [FICHIER]\n"
+    return "Utilisation : quillmark [--annotations FICHIER] [--folder DOSSIER] [--reaction-delay MS]\n"
+           "                       [FICHIER]\n"
            "        ou : quillmark --export FORMAT [--output CHEMIN] [--video VIDÉO | --duration SECONDES]\n"
            "                       [--force] FICHIER...\n"
            "Annote une vidéo le long d'une ligne de temps.\n"
@@ -26,6 +28,9 @@ std::string HelpText()
            "                            fichier d'annotation, reconnu à son contenu\n"
            "  --annotations FICHIER     le fichier d'annotation à ouvrir\n"
            "  --folder DOSSIER          le dossier des vidéos d'annotation (annotation1.mov, ...)\n"
+           "  --reaction-delay MS       le délai de réaction de cette séance, de 0 à 2000 ms, ôté\n"
+           "                            des marques « [ » et « ] » pendant la lecture (celui\n"
+           "                            retenu par la fenêtre reste inchangé)\n"
            "  -h, --help                affiche cette aide\n"
            "  -v, --version             affiche la version\n"
            "\n"
@@ -73,7 +78,8 @@ QString OptionMissingItsValue(const QStringList& arguments)
     if (arguments.size() < 2)
         return {};
     const QString last = arguments.last();
-    for (const char* name : {"--annotations", "--folder", "--export", "--output", "--video", "--duration"})
+    for (const char* name :
+         {"--annotations", "--folder", "--reaction-delay", "--export", "--output", "--video", "--duration"})
         if (last == QLatin1String(name))
             return last;
     return {};
@@ -159,9 +165,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption version({"v", "version"}, {});
     const QCommandLineOption annotations("annotations", {}, "FICHIER");
     const QCommandLineOption folder("folder", {}, "DOSSIER");
+    const QCommandLineOption reactionDelay("reaction-delay", {}, "MS");
     const ExportOptions exporting;
-    parser.addOptions({help, version, annotations, folder, exporting.format, exporting.output, exporting.video,
-                       exporting.duration, exporting.force});
+    parser.addOptions({help, version, annotations, folder, reactionDelay, exporting.format, exporting.output,
+                       exporting.video, exporting.duration, exporting.force});
     parser.addPositionalArgument("file", {});
 
     if (!parser.parse(arguments)) {
@@ -177,7 +184,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     if (parser.isSet(version))
         return Answer(kVersionText);
     if (parser.isSet(exporting.format)) {
-        for (const QCommandLineOption& option : {annotations, folder})
+        for (const QCommandLineOption& option : {annotations, folder, reactionDelay})
             if (parser.isSet(option))
                 return Refuse(QStringLiteral("--%1 ne va pas avec --export").arg(option.names().first()));
         return ParseExport(parser, exporting);
@@ -217,6 +224,15 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             return Refuse(QStringLiteral("dossier introuvable : %1").arg(parser.value(folder)));
         // The companion videos' names are joined to it with a separator.
         line.options.folder = QDir::cleanPath(dir.absoluteFilePath()).toStdString();
+    }
+    if (parser.isSet(reactionDelay)) {
+        const QString value = parser.value(reactionDelay);
+        line.options.reactionDelayMs = ReadReactionDelay(value.toStdString());
+        if (!line.options.reactionDelayMs)
+            return Refuse(QStringLiteral("délai de réaction incorrect : %1 (un nombre entier de %2 à %3)")
+                              .arg(value)
+                              .arg(kMinReactionDelayMs)
+                              .arg(kMaxReactionDelayMs));
     }
     return line;
 }

@@ -14,6 +14,8 @@ struct StartOptions {
     std::string video;
     std::string annotations;
     std::string folder;
+    // --reaction-delay: the delay for this run, in place of the remembered one.
+    std::optional<int> reactionDelayMs;
 };
 
 // quillmark --export FORMAT [--output PATH] [--video FILE | --duration SECONDS]
@@ -31,7 +33,8 @@ struct ExportRequest {
     std::vector<std::string> inputs;
 };
 
-// quillmark [--annotations FILE] [--folder DIR] [VIDEO], or an export.
+// quillmark [--annotations FILE] [--folder DIR] [--reaction-delay MS] [VIDEO],
+// or an export.
 struct CommandLine {
     // False when the program ends at once with `exitCode`: help, version or
     // a bad argument.

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "MpvEngine.h"
+#include "PlaybackSpeed.h"
 
 namespace {
 constexpr int32_t kSecondMs = 1000;
@@ -32,6 +33,11 @@ const std::vector<ShortcutEntry>& ShortcutTable()
         {C::Export, {"Ctrl+E"}, "Ctrl+E", "Exporter les annotations…", false},
         {C::DeleteSegment, {"Delete"}, "Suppr", "Supprimer le segment courant", false},
         {C::EditSegment, {"F2"}, "F2", "Modifier le segment courant", false},
+        // "=" too, where "+" needs Shift. Backspace resets the speed only;
+        // Suppr is the key that deletes.
+        {C::SpeedDown, {"-"}, "-", "Lecture plus lente", false},
+        {C::SpeedUp, {"+", "="}, "+, =", "Lecture plus rapide", false},
+        {C::SpeedReset, {"Backspace"}, "Retour arrière", "Vitesse normale (×1) ; ne supprime rien", false},
     };
     return table;
 }
@@ -94,6 +100,17 @@ bool RunPlayerShortcut(MpvEngine& engine, ShortcutCommand command)
         return true;
     case ShortcutCommand::ToEnd:
         engine.Seek(engine.Duration());
+        return true;
+    // The speed is the engine's even while it holds no video: it is kept
+    // for the next one.
+    case ShortcutCommand::SpeedDown:
+        engine.SetSpeed(SlowerSpeed(engine.Speed()));
+        return true;
+    case ShortcutCommand::SpeedUp:
+        engine.SetSpeed(FasterSpeed(engine.Speed()));
+        return true;
+    case ShortcutCommand::SpeedReset:
+        engine.SetSpeed(kNormalSpeed);
         return true;
     default:
         return false;

@@ -31,6 +31,9 @@ enum class ShortcutCommand {
     Export,
     DeleteSegment,
     EditSegment,
+    SpeedDown,
+    SpeedUp,
+    SpeedReset,
 };
 
 struct ShortcutEntry {
@@ -58,5 +61,6 @@ QString ShortcutHelpText();
 QString ShortcutToolTip(ShortcutCommand command);
 
 // The player's part of the keys; false for any other command. Nothing
-// happens while the player holds no video.
+// moves while the player holds no video; a speed is set all the same, for
+// the next video.
 bool RunPlayerShortcut(MpvEngine& engine, ShortcutCommand command);

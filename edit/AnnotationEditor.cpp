@@ -60,19 +60,19 @@ bool AnnotationEditor::SetTrackLabel(const Track* track, const std::string& labe
     return true;
 }
 
-void AnnotationEditor::MarkStart()
+void AnnotationEditor::MarkStart(double time)
 {
     // The mark is the user's place, not part of the annotations.
-    m_timeline.m_markStart = m_timeline.m_currentTime;
+    m_timeline.m_markStart = time;
 }
 
-const Segment* AnnotationEditor::CutSegment(int position)
+const Segment* AnnotationEditor::CutSegment(int position, double end)
 {
     const Track* track = m_timeline.Tracks().GetTrack(position);
     if (track == nullptr)
         return nullptr;
     auto segment = std::make_unique<Segment>();
-    segment->SetBounds(m_timeline.m_markStart, m_timeline.m_currentTime);
+    segment->SetBounds(m_timeline.m_markStart, end);
     const Segment* cut = segment.get();
     m_history.push(new SegmentPlacementCommand(m_timeline, m_key, *track, track->GetSegments().size(), std::move(segment),
                                                QStringLiteral("Nouveau segment")));

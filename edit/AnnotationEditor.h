@@ -44,11 +44,15 @@ public:
     // False when `track` is no longer one of the timeline's.
     bool SetTrackLabel(const Track* track, const std::string& label);
 
-    // The "[" button: the start of the segments that "]" cuts.
-    void MarkStart();
-    // The "]" button: a segment from the start mark to the current time at
-    // the end of the track at `position`; none when there is no such track.
-    const Segment* CutSegment(int position);
+    // The "[" button: the start of the segments that "]" cuts, at the
+    // current time or at `time` (see MarkTime.h).
+    void MarkStart() { MarkStart(m_timeline.m_currentTime); }
+    void MarkStart(double time);
+    // The "]" button: a segment from the start mark to the current time (or
+    // to `end`) at the end of the track at `position`; none when there is no
+    // such track.
+    const Segment* CutSegment(int position) { return CutSegment(position, m_timeline.m_currentTime); }
+    const Segment* CutSegment(int position, double end);
     // Removes `segment` if the track at `position` holds it, and forgets the
     // current segment. Nothing at all when there is no such track.
     void DeleteSegment(int position, const Segment* segment);

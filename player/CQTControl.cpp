@@ -26,6 +26,7 @@ CQTControl::CQTControl(const AudioOutput& audio, QWidget* parent)
     connect(m_transport, &CTransportBar::stepRequested, &engine, &MpvEngine::StepFrames);
     connect(m_transport, &CTransportBar::seekRequested, &engine, &MpvEngine::Seek);
     connect(m_transport, &CTransportBar::muteRequested, &engine, &MpvEngine::SetMuted);
+    connect(m_transport, &CTransportBar::speedRequested, &engine, &MpvEngine::SetSpeed);
     connect(&engine, &MpvEngine::StateChanged, this, &CQTControl::RefreshTransport);
     connect(&engine, &MpvEngine::LoadFailed, this, &CQTControl::SourceFailed);
 }
@@ -82,5 +83,6 @@ void CQTControl::RefreshTransport()
     state.muted = engine.IsMuted();
     state.timeMs = engine.Time();
     state.durationMs = engine.Duration();
+    state.speed = engine.Speed();
     m_transport->Show(state);
 }

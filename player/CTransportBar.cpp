@@ -1,13 +1,16 @@
 #include "CTransportBar.h"
 
+#include <QActionGroup>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "PlaybackSpeed.h"
 #include "PlayerTimeText.h"
 
 namespace {
@@ -54,7 +57,10 @@ CTransportBar::CTransportBar(QWidget* parent) : QWidget(parent)
     buttons->addWidget(m_playPause);
     buttons->addWidget(m_stepBack);
     buttons->addWidget(m_stepForward);
+    BuildSpeedMenu();
+
     buttons->addWidget(m_time, 1);
+    buttons->addWidget(m_speed);
     buttons->addWidget(m_mute);
 
     auto* rows = new QVBoxLayout(this);
@@ -73,6 +79,39 @@ CTransportBar::CTransportBar(QWidget* parent) : QWidget(parent)
     Show(State{});
 }
 
+void CTransportBar::BuildSpeedMenu()
+{
+    m_speed = new QToolButton(this);
+    m_speed->setObjectName("speed");
+    m_speed->setToolTip(QString::fromUtf8("Vitesse de lecture (- et + au clavier)"));
+    m_speed->setAutoRaise(true);
+    m_speed->setFixedHeight(kButtonSize);
+    m_speed->setFocusPolicy(Qt::NoFocus);
+    m_speed->setVisible(false);
+
+    m_speedMenu = new QMenu(m_speed);
+    m_speedMenu->setObjectName("speedMenu");
+    m_speedSteps = new QActionGroup(m_speedMenu);
+    m_speedSteps->setExclusive(true);
+    for (const double step : SpeedSteps()) {
+        QAction* action = m_speedMenu->addAction(QString::fromStdString(SpeedText(step)));
+        action->setCheckable(true);
+        action->setData(step);
+        m_speedSteps->addAction(action);
+        connect(action, &QAction::triggered, this, [this, step] { emit speedRequested(step); });
+    }
+    // Popped up rather than run in a loop of its own inside the click, as the
+    // timeline's menus are: the window's tick and close go on meanwhile.
+    connect(m_speed, &QToolButton::clicked, this, [this] {
+        m_speedMenu->popup(m_speed->mapToGlobal(QPoint(0, m_speed->height())));
+    });
+}
+
+void CTransportBar::ShowSpeed(bool shown)
+{
+    m_speed->setVisible(shown);
+}
+
 void CTransportBar::Show(const State& state)
 {
     m_state = state;
@@ -85,6 +124,13 @@ void CTransportBar::Show(const State& state)
     for (QWidget* widget : {static_cast<QWidget*>(m_playPause), static_cast<QWidget*>(m_stepBack),
                             static_cast<QWidget*>(m_stepForward), static_cast<QWidget*>(m_position)})
         widget->setEnabled(state.loaded);
+
+    const QString speed = QString::fromStdString(SpeedText(state.speed));
+    if (m_speed->text() != speed) {
+        m_speed->setText(speed);
+        for (QAction* action : m_speedSteps->actions())
+            action->setChecked(action->text() == speed);
+    }
 
     const int32_t time = state.loaded ? state.timeMs : 0;
     const int32_t duration = state.loaded ? state.durationMs : 0;

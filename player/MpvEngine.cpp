@@ -11,6 +11,8 @@
 
 #include <mpv/client.h>
 
+#include "PlaybackSpeed.h"
+
 namespace {
 
 enum ObservedProperty : uint64_t { kTimePos = 1, kPause, kMute, kEndReached, kDuration };
@@ -304,6 +306,24 @@ void MpvEngine::SetVolume(int32_t percent)
     m_volume = std::clamp(percent, 0, 100);
     double volume = m_volume;
     mpv_set_property_async(m_mpv, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
+}
+
+void MpvEngine::SetSpeed(double speed)
+{
+    speed = ClampSpeed(speed);
+    if (speed == m_speed)
+        return;
+    // The filter first: in between, mpv's own filter would mute the sound
+    // below its range.
+    const std::string filter = TempoFilter(speed);
+    if (filter != TempoFilter(m_speed)) {
+        const char* chain = filter.c_str();
+        mpv_set_property_async(m_mpv, 0, "af", MPV_FORMAT_STRING, &chain);
+    }
+    m_speed = speed;
+    mpv_set_property_async(m_mpv, 0, "speed", MPV_FORMAT_DOUBLE, &speed);
+    emit SpeedChanged(m_speed);
+    emit StateChanged();
 }
 
 void MpvEngine::DrainEvents()

@@ -68,6 +68,10 @@ public:
     void SetMuted(bool muted);
     int32_t Volume() const { return m_volume; }
     void SetVolume(int32_t percent);
+    // Playback speed, clamped to the steps' range (PlaybackSpeed.h). Kept
+    // across loads; times stay video times whatever the speed.
+    double Speed() const { return m_speed; }
+    void SetSpeed(double speed);
 
     // The core drops the video track when its render context goes; a new
     // render context brings it back with this.
@@ -84,6 +88,8 @@ signals:
     // A file asked for with LoadInBackground could not be played; the text
     // is the one Load would have thrown.
     void LoadFailed(const QString& text);
+    // The speed has changed, to `speed`.
+    void SpeedChanged(double speed);
 
 private:
     static void OnWakeup(void* self);
@@ -120,5 +126,6 @@ private:
     bool m_paused = true;
     bool m_muted = false;
     int32_t m_volume = 100;
+    double m_speed = 1.0;
     std::atomic<bool> m_drainPosted{false};
 };

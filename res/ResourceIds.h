@@ -19,6 +19,8 @@ enum MainControlId : int {
     kOpenAnnotationId = 1035,
     kSaveAnnotationId = 1036,
     kExportButtonId = 1040,
+    // "Délai : 300 ms": opens the reaction delay dialog.
+    kDelayButtonId = 1045,
 };
 
 // Track dialog (134) and segment dialog (135).
@@ -29,6 +31,8 @@ enum EditControlId : int {
     kDialogOkButtonId = 1029,
     kSegmentTitleEditId = 1031,
     kSegmentCommentEditId = 1032,
+    // Reaction delay dialog (137).
+    kDelayEditId = 1046,
 };
 
 // Commands of the timeline's context menus (menus 132 and 133).

@@ -44,6 +44,8 @@ std::vector<DialogTemplate> MakeDialogs()
              {kCompanionId, K::VideoPlayer, "", 470, 7, 199, 135, kStyleTabStop},
              {kChooseFolderId, K::PushButton, "Ouvrir le dossier d'annotations video", 540, 169, 129, 14, kStyleTabStop},
              {kExportButtonId, K::PushButton, "Exporter…", 540, 254, 129, 14, kStyleTabStop},
+             // The window shows the delay in place of this text.
+             {kDelayButtonId, K::PushButton, "Délai : 0 ms", 540, 275, 129, 14, kStyleTabStop},
          }});
 
     dialogs.push_back({kTrackDialogId, "Piste", 159, 70, "MS Sans Serif", 8, kPopupDialog,
@@ -66,6 +68,14 @@ std::vector<DialogTemplate> MakeDialogs()
              {kNoControlId, K::Static, "Fin :", 182, 98, 14, 8},
              {kSegmentEndEditId, K::Edit, "", 206, 94, 40, 14, kLineEdit},
          }});
+
+    dialogs.push_back({kDelayDialogId, "Délai de réaction", 216, 66, "MS Sans Serif", 8, kPopupDialog,
+                       {
+                           {kDialogOkButtonId, K::PushButton, "Modifier", 83, 45, 50, 14, kStyleDefaultButton | kStyleTabStop},
+                           {kNoControlId, K::Static, "Délai (ms) :", 54, 12, 44, 8},
+                           {kDelayEditId, K::Edit, "", 102, 10, 40, 14, kLineEdit},
+                           {kNoControlId, K::Static, "Ôté des marques « [ » et « ] » pendant la lecture.", 10, 29, 196, 8},
+                       }});
 
     return dialogs;
 }

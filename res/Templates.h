@@ -107,6 +107,7 @@ inline constexpr int kTrackMenuId = 132;
 inline constexpr int kSegmentMenuId = 133;
 inline constexpr int kTrackDialogId = 134;
 inline constexpr int kSegmentDialogId = 135;
+inline constexpr int kDelayDialogId = 137;
 // What a number field that does not parse tells the user.
 inline constexpr int kNumberExpectedStringId = 61713;
 

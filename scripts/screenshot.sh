@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes a screenshot of Quillmark under a virtual X display and writes a PNG:
-#   scripts/screenshot.sh [out.png] [window|timeline|player]
-# "window" (the default) is the main window with a test video loaded;
+#   scripts/screenshot.sh [out.png] [window|timeline|player] [speed]
+# "window" (the default) is the main window with a test video loaded, at
+# the speed given (×1 unless said);
 # "timeline" a timeline with a few tracks; "player" the player control
 # paused at 3.2 s.
 set -euo pipefail
@@ -9,6 +10,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
 out="$(realpath -m "${1:-screenshot.png}")"
 what="${2:-window}"
+speed="${3:-1}"
 
 bash scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_BUILD_BENCH=OFF > /dev/null
@@ -23,7 +25,7 @@ if [ ! -s "$video" ]; then
 fi
 
 case "$what" in
-  window)   program=(build/tests/app/window_demo "$video" 6) ;;
+  window)   program=(build/tests/app/window_demo "$video" 6 "$speed") ;;
   timeline) program=(build/tests/timeline/timeline_demo 6) ;;
   player)   program=(build/tests/player/player_demo "$video" 3200 6) ;;
   *) echo "inconnu : $what (window, timeline ou player)" >&2; exit 2 ;;

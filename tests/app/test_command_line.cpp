@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -171,6 +172,45 @@ TEST_F(CommandLineTest, OneFileOpensByItsContent)
     ExpectRefused(Parse({"--annotations", Path("notes.xml"), Path("plain.xml")}), "un seul fichier d'annotation");
 }
 
+struct DelayArgument {
+    const char* value;
+    std::optional<int> delay; // none: refused
+};
+
+class ReactionDelayOption : public CommandLineTest, public testing::WithParamInterface<DelayArgument> {};
+
+// For this run only: the window gets it, nothing else does.
+TEST_P(ReactionDelayOption, TakesWholeMillisecondsFromZeroToTwoThousand)
+{
+    const DelayArgument& c = GetParam();
+    for (const QStringList& arguments : {QStringList{"--reaction-delay", c.value, Path("video.mp4")},
+                                         QStringList{QString("--reaction-delay=") + c.value}}) {
+        const CommandLine line = Parse(arguments);
+        if (!c.delay) {
+            ExpectRefused(line, std::string("délai de réaction incorrect : ") + c.value);
+            continue;
+        }
+        ASSERT_TRUE(line.run) << line.err;
+        EXPECT_EQ(line.options.reactionDelayMs, c.delay);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ReactionDelayOption,
+                         testing::Values(DelayArgument{"0", 0}, DelayArgument{"300", 300}, DelayArgument{"2000", 2000},
+                                         DelayArgument{"2001", std::nullopt}, DelayArgument{"-1", std::nullopt},
+                                         DelayArgument{"0.5", std::nullopt}, DelayArgument{"300ms", std::nullopt},
+                                         DelayArgument{"", std::nullopt}));
+
+TEST_F(CommandLineTest, ReactionDelayIsForTheWindowAlone)
+{
+    EXPECT_FALSE(Parse({}).options.reactionDelayMs);
+    ExpectRefused(Parse({"--reaction-delay"}), "il manque une valeur après --reaction-delay");
+    ExpectRefused(Parse({"--export", "tsv", "--reaction-delay", "300", Path("notes.xml")}),
+                  "--reaction-delay ne va pas avec --export");
+    const CommandLine help = Parse({"--help"});
+    EXPECT_NE(help.out.find("--reaction-delay MS"), std::string::npos) << help.out;
+}
+
 TEST_F(CommandLineTest, TheProgramAnswersOnTheTerminal)
 {
     const ProgramRun version = RunProgram("--version");
@@ -180,6 +220,11 @@ TEST_F(CommandLineTest, TheProgramAnswersOnTheTerminal)
     const ProgramRun unknown = RunProgram("--bogus");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("option inconnue : --bogus"), std::string::npos) << unknown.output;
+
+    const ProgramRun delay = RunProgram("--reaction-delay 2500");
+    EXPECT_EQ(delay.status, 2);
+    EXPECT_NE(delay.output.find("délai de réaction incorrect : 2500 (un nombre entier de 0 à 2000)"), std::string::npos)
+        << delay.output;
 
     const ProgramRun missing = RunProgram("'" + (m_dir / "absent.mp4").string() + "'");
     EXPECT_EQ(missing.status, 2);

@@ -11,7 +11,6 @@
 #include <QFrame>
 #include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
@@ -21,25 +20,12 @@
 #include "ModelScrollBar.h"
 #include "ScrollHandling.h"
 #include "TestVideo.h"
+#include "XdoTool.h"
 
 namespace {
 
 constexpr int kWaitMs = 5000;
 const QSize kVideoSize(160, 120);
-
-// Runs xdotool on the test's display; false when it fails.
-bool Xdo(const QStringList& arguments)
-{
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), arguments);
-    return xdotool.waitForFinished(kWaitMs) && xdotool.exitStatus() == QProcess::NormalExit &&
-           xdotool.exitCode() == 0;
-}
-
-bool MoveTo(QPoint global)
-{
-    return Xdo({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
-}
 
 QMenu* OpenMenu()
 {

@@ -1,5 +1,7 @@
 // The main window with a video loaded in its player, at 0.5 s so that the
-// sample segment's comment shows, for screenshots: window_demo <video> [seconds shown].
+// sample segment's comment shows, for screenshots:
+//   window_demo <video> [seconds shown] [speed]
+// A speed other than 1 is shown in the transport bar as the user sees it.
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +18,7 @@
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: window_demo <video> [seconds shown]\n");
+        std::fprintf(stderr, "usage: window_demo <video> [seconds shown] [speed]\n");
         return 2;
     }
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
@@ -30,6 +32,8 @@ int main(int argc, char** argv)
     try {
         window.OpenVideo(argv[1]);
         window.Movie().SetTime(500);
+        if (argc > 3)
+            window.Player().Engine().SetSpeed(std::atof(argv[3]));
     } catch (const PlayerError& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

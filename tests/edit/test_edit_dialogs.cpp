@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "CDelayDlg.h"
 #include "CSegmentDlg.h"
 #include "CTrackDlg.h"
 #include "ModalScript.h"
@@ -263,6 +265,69 @@ TEST_F(SegmentDialog, ConfirmedUntouchedItGivesBackWhatItWasGiven)
     ASSERT_TRUE(second);
     EXPECT_EQ(second->start, 0.1 + 0.2);
     EXPECT_EQ(second->end, 2.0);
+}
+
+TEST(DelayDialog, BuiltFromItsTemplateOpensOnTheDelaySelected)
+{
+    CDelayDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Délai de réaction"));
+    const DialogTemplate& layout = FindDialogTemplate(kDelayDialogId);
+    EXPECT_EQ(dialog.size(), DialogUnitsToPixels(0, 0, layout.width, layout.height, DialogScale(&dialog)).size());
+    EXPECT_TRUE(dialog.OkButton()->isDefault());
+    ModalScript script;
+    script.On<CDelayDlg>([](CDelayDlg& shown) {
+        EXPECT_EQ(shown.focusWidget(), shown.DelayEdit());
+        EXPECT_EQ(shown.DelayEdit()->selectedText(), QString("300"));
+        QTest::keyClicks(shown.DelayEdit(), "450"); // replaces the selection
+        QTest::keyClick(shown.DelayEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(RunModal([&] { return dialog.Run(300); }, script), 450);
+
+    ModalScript escape;
+    escape.On<CDelayDlg>([](CDelayDlg& shown) {
+        EXPECT_EQ(shown.DelayEdit()->text(), QString("120"));
+        Retype(shown.DelayEdit(), "900");
+        QTest::keyClick(&shown, Qt::Key_Escape);
+    });
+    EXPECT_EQ(RunModal([&] { return dialog.Run(120); }, escape), std::nullopt);
+}
+
+// Each value out of the rule is refused with the same box, and the field
+// keeps the focus with the value selected for retyping, by the button or by
+// Enter; the value that follows is taken.
+TEST(DelayDialog, ARefusedValueIsReportedAndSelectedForRetyping)
+{
+    const std::vector<QString> refused = {"", "2001", "-5", "1.5", "300 ms", "abc"};
+    std::vector<std::string> boxes;
+    CDelayDlg dialog;
+    ModalScript script;
+    for (std::size_t i = 0; i < refused.size(); ++i) {
+        script
+            .On<CDelayDlg>([&, i](CDelayDlg& shown) {
+                if (i > 0) {
+                    EXPECT_EQ(shown.focusWidget(), shown.DelayEdit()) << i;
+                    EXPECT_EQ(shown.DelayEdit()->selectedText(), refused[i - 1]) << i;
+                }
+                shown.DelayEdit()->clear();
+                QTest::keyClicks(shown.DelayEdit(), refused[i]);
+                if (i % 2 == 0)
+                    QTest::mouseClick(shown.OkButton(), Qt::LeftButton);
+                else
+                    QTest::keyClick(shown.DelayEdit(), Qt::Key_Return);
+            })
+            .On<QMessageBox>([&](QMessageBox& box) {
+                if (box.objectName() == CDelayDlg::kRefusedBoxName)
+                    boxes.push_back(box.text().toStdString());
+                box.button(QMessageBox::Ok)->click();
+            });
+    }
+    script.On<CDelayDlg>([](CDelayDlg& shown) {
+        EXPECT_TRUE(shown.isVisible());
+        QTest::keyClicks(shown.DelayEdit(), "0");
+        QTest::keyClick(shown.DelayEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(RunModal([&] { return dialog.Run(300); }, script), 0);
+    EXPECT_EQ(boxes, std::vector<std::string>(refused.size(), "Tapez un nombre entre 0 et 2000."));
 }
 
 } // namespace

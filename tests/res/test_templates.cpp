@@ -66,10 +66,11 @@ TEST(DialogTemplates, MainWindowMatchesItsTable)
         {1003, K::VideoPlayer, "", 470, 7, 199, 135, kStyleTabStop},
         {1012, K::PushButton, "Ouvrir le dossier d'annotations video", 540, 169, 129, 14, kStyleTabStop},
         {1040, K::PushButton, "Exporter…", 540, 254, 129, 14, kStyleTabStop},
+        {1045, K::PushButton, "Délai : 0 ms", 540, 275, 129, 14, kStyleTabStop},
     });
 }
 
-TEST(DialogTemplates, AboutTrackAndSegmentDialogsMatchTheirTables)
+TEST(DialogTemplates, AboutTrackSegmentAndDelayDialogsMatchTheirTables)
 {
     const DialogTemplate& about = FindDialogTemplate(100);
     EXPECT_EQ(about.caption, "A propos de Quillmark");
@@ -108,7 +109,18 @@ TEST(DialogTemplates, AboutTrackAndSegmentDialogsMatchTheirTables)
         {1009, K::Edit, "", 206, 94, 40, 14, kLine},
     });
 
-    for (const DialogTemplate* d : {&about, &track, &segment}) {
+    const DialogTemplate& delay = FindDialogTemplate(137);
+    EXPECT_EQ(delay.caption, "Délai de réaction");
+    EXPECT_EQ(delay.width, 216);
+    EXPECT_EQ(delay.height, 66);
+    ExpectControls(delay, {
+        {1029, K::PushButton, "Modifier", 83, 45, 50, 14, kStyleDefaultButton | kStyleTabStop},
+        {kNoControlId, K::Static, "Délai (ms) :", 54, 12, 44, 8, kStyleNone},
+        {1046, K::Edit, "", 102, 10, 40, 14, kLine},
+        {kNoControlId, K::Static, "Ôté des marques « [ » et « ] » pendant la lecture.", 10, 29, 196, 8, kStyleNone},
+    });
+
+    for (const DialogTemplate* d : {&about, &track, &segment, &delay}) {
         EXPECT_EQ(d->fontName, "MS Sans Serif") << d->id;
         EXPECT_EQ(d->fontPointSize, 8) << d->id;
         EXPECT_TRUE(d->Has(kDialogPopup) && d->Has(kDialogCaption) && d->Has(kDialogSysMenu) &&
@@ -119,7 +131,7 @@ TEST(DialogTemplates, AboutTrackAndSegmentDialogsMatchTheirTables)
 
 TEST(DialogTemplates, EveryControlFitsItsDialogAndIdsAreUnique)
 {
-    ASSERT_EQ(AllDialogTemplates().size(), 4u);
+    ASSERT_EQ(AllDialogTemplates().size(), 5u);
     for (const DialogTemplate& d : AllDialogTemplates()) {
         std::set<int> ids;
         for (const ControlTemplate& c : d.controls) {
@@ -133,6 +145,23 @@ TEST(DialogTemplates, EveryControlFitsItsDialogAndIdsAreUnique)
             // Only what the dialog code looks up needs an id.
             if (c.kind != K::Static && c.kind != K::Icon) {
                 EXPECT_NE(c.id, kNoControlId) << d.id;
+            }
+        }
+    }
+}
+
+// A control added to a column must find a free place in it.
+TEST(DialogTemplates, NoTwoControlsOverlap)
+{
+    for (const DialogTemplate& d : AllDialogTemplates()) {
+        for (std::size_t i = 0; i < d.controls.size(); ++i) {
+            for (std::size_t j = i + 1; j < d.controls.size(); ++j) {
+                const ControlTemplate& a = d.controls[i];
+                const ControlTemplate& b = d.controls[j];
+                const bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y ||
+                                   b.y + b.height <= a.y;
+                EXPECT_TRUE(apart) << "dialog " << d.id << ": controls #" << i << " and #" << j << " ("
+                                   << a.text << ", " << b.text << ")";
             }
         }
     }

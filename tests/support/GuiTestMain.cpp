@@ -23,6 +23,11 @@ int main(int argc, char** argv)
     // own: none is left in the user's, and none of an earlier run is found.
     const QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    // What a test makes the window remember goes here, never into the
+    // user's own settings nor into the next test program's; QSettings reads
+    // the variable once, so before anything uses it.
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     // The compatibility profile has to be the default before the application
     // exists, or the widgets' shared context lacks the fixed-function pipeline.
     QSurfaceFormat::setDefaultFormat(CTimelineView::SurfaceFormat());
