@@ -12,7 +12,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +27,7 @@
 #include "RecoveryCopy.h"
 #include "RecoveryTestSupport.h"
 #include "TrackListReader.h"
+#include "XdoTool.h"
 #include "XmlFileReader.h"
 
 namespace fs = std::filesystem;
@@ -49,19 +49,13 @@ bool WaitUntil(const std::function<bool()>& condition)
     return true;
 }
 
-std::string Output(const std::string& command)
+// xdotool's first line of output, empty when it fails or finds nothing.
+std::string XdoLine(const QStringList& arguments)
 {
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return output;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        output += buffer;
-    ::pclose(pipe);
-    while (!output.empty() && output.back() == '\n')
-        output.pop_back();
-    return output;
+    QByteArray output;
+    if (!Xdo(arguments, &output))
+        return {};
+    return output.split('\n').first().toStdString();
 }
 
 class KilledProgram : public testing::Test {
@@ -116,8 +110,8 @@ protected:
     // A visible window of the program whose caption matches `pattern`.
     static std::string Window(pid_t pid, const std::string& pattern)
     {
-        return Output("xdotool search --onlyvisible --pid " + std::to_string(pid) + " --name '" + pattern
-                      + "' 2>/dev/null | head -n 1");
+        return XdoLine({"search", "--onlyvisible", "--pid", QString::number(pid), "--name",
+                        QString::fromStdString(pattern)});
     }
 
     // Empty once the program has ended: a dead one shows nothing later.
@@ -135,27 +129,22 @@ protected:
         return window;
     }
 
-    // The program started until it shows a window matching `pattern`. A
-    // busy virtual display may refuse a client once; a program that ends
-    // twice before its first window is a fault.
     std::string StartShowing(pid_t* pid, const std::string& pattern)
     {
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            *pid = Start();
-            const std::string window = WaitForWindow(*pid, pattern);
-            if (!window.empty())
-                return window;
-            if (std::find(m_started.begin(), m_started.end(), *pid) != m_started.end())
-                Kill(*pid);
-        }
-        return {};
+        *pid = Start();
+        return WaitForWindow(*pid, pattern);
     }
 
-    static std::string Caption(const std::string& window) { return Output("xdotool getwindowname " + window); }
+    static std::string Caption(const std::string& window)
+    {
+        return XdoLine({"getwindowname", QString::fromStdString(window)});
+    }
 
+    // `keys` is one or more key names separated by spaces.
     static void Keys(const std::string& window, const std::string& keys)
     {
-        std::system(("xdotool windowfocus " + window + " key --delay 50 " + keys).c_str());
+        Xdo(QStringList{"windowfocus", QString::fromStdString(window), "key", "--delay", "50"}
+            + QString::fromStdString(keys).split(' '));
     }
 
     // The program's copy once it holds `added` more segments than the demo.
