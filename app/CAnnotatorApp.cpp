@@ -9,6 +9,8 @@
 
 #include "CAnnotatorDlg.h"
 #include "ErrorBoundary.h"
+#include "RecoveryPrompt.h"
+#include "StateFolders.h"
 
 const char* const CAnnotatorApp::kStartFailedText = "Quillmark n'a pas pu démarrer.";
 
@@ -19,6 +21,9 @@ CAnnotatorApp::CAnnotatorApp(StartOptions options)
 
 bool CAnnotatorApp::InitInstance()
 {
+    // Before anything else: what a killed Quillmark left is worth more than
+    // what this start was asked to open.
+    auto recovered = std::make_shared<std::optional<FoundCopy>>(OfferRecovery(RecoveryFolder()));
     std::unique_ptr<CAnnotatorDlg> dialog;
     try {
         dialog = m_makeWindow();
@@ -39,7 +44,11 @@ bool CAnnotatorApp::InitInstance()
         dialog->UseReactionDelayForRun(*m_options.reactionDelayMs);
     // Once the modal run has shown the window: the players load only into a
     // shown window, and showing it resets the annotation folder.
-    QTimer::singleShot(0, dialog.get(), [window = dialog.get(), options = m_options] { window->OpenStartFiles(options); });
+    QTimer::singleShot(0, dialog.get(), [window = dialog.get(), options = m_options, recovered] {
+        if (*recovered && window->ResumeRecovered(std::move(**recovered)))
+            return;
+        window->OpenStartFiles(options);
+    });
     dialog->exec();
     return false;
 }

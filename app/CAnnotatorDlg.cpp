@@ -46,6 +46,7 @@ CAnnotatorDlg::CAnnotatorDlg(const AudioOutput& audio, QWidget* parent)
     ConnectHandlers();
     ConnectCompanion();
     ConnectShortcuts();
+    ConnectRecovery();
     ConnectSpeedAndDelay();
     m_timeline.SetUserPrompt(this);
     // The timeline owns its renderer, which lives in the timeline library:
@@ -244,6 +245,7 @@ void CAnnotatorDlg::OnTimer()
         m_timeline.UpdateCurrentSegment();
         UpdateCompanionVideo();
         m_view.SwapGLBuffers();
+        TickRecovery();
     });
 }
 
@@ -263,8 +265,11 @@ void CAnnotatorDlg::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (!m_closed)
+    if (!m_closed) {
+        // Nothing is unsaved, or the user has just agreed to lose it.
+        m_autosaver->Discard();
         OnClose();
+    }
     event->accept();
 }
 

@@ -11,14 +11,17 @@
 #include <QTimer>
 
 #include "AnnotationEditor.h"
+#include "Autosaver.h"
 #include "CMovieDriver.h"
 #include "CQTControl.h"
 #include "CSegmentDlg.h"
 #include "CTimelineView.h"
 #include "CTrackDlg.h"
 #include "CommandLine.h"
+#include "FailureSeries.h"
 #include "FileCommands.h"
 #include "PointerDecision.h"
+#include "RecoveryStore.h"
 #include "Shortcuts.h"
 #include "Timeline.h"
 #include "UserPrompt.h"
@@ -103,6 +106,15 @@ public:
 
     // Pointer over the timeline (CAnnotatorDlgPointer.cpp).
     void PollPointer();
+
+    // Recovery copies and kept versions (CAnnotatorDlgRecovery.cpp).
+    static const char* const kCopyFailedText;
+    static const char* const kCopyUnreadableText;
+    // Takes up a copy chosen at start: its annotations as unsaved work on
+    // its file, its video at its time, its folder. False when it cannot be
+    // read any more.
+    bool ResumeRecovered(FoundCopy copy);
+    Autosaver& Recovery() { return *m_autosaver; }
 
 signals:
     // Each command OnCommand is given, as it begins to handle it.
@@ -213,6 +225,14 @@ private:
 
     // Keyboard shortcuts' state.
     void ConnectShortcuts();
+
+    // Recovery's state.
+    void ConnectRecovery();
+    void TickRecovery();
+    // A recovery copy or a version written, or the reason it was not.
+    void NoteStateWrite(const std::optional<std::string>& failure);
+    std::unique_ptr<Autosaver> m_autosaver;
+    FailureSeries m_stateFailures;
 
     // Playback speed and reaction delay's state.
     void ConnectSpeedAndDelay();

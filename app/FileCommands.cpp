@@ -17,6 +17,8 @@ const char* const FileCommands::kSaveTitle = "Sauvegarde";
 const char* const FileCommands::kSaveFailedText = "le fichier n'a pas été enregistré";
 const char* const FileCommands::kUnsavedText =
     "Les annotations ont été modifiées et ne sont pas enregistrées. Continuer quand même ?";
+const char* const FileCommands::kChangedElsewhereText =
+    "Le fichier a été modifié par un autre programme depuis son ouverture. L'enregistrer quand même ?";
 
 std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind, const QString& title)
 {
@@ -88,6 +90,12 @@ void FileCommands::SaveToCurrentFile()
 
 bool FileCommands::SaveTo(const std::string& path)
 {
+    // Another program's work would be lost without a word. Another file
+    // chosen in the dialog was confirmed there.
+    if (path == m_currentFile && m_known && ChangedOnDisk(path, *m_known) && !m_prompt.Confirm(kChangedElsewhereText))
+        return false;
+    if (m_keepVersion)
+        m_keepVersion(path);
     if (!m_timeline.SaveFile(path)) {
         // The previous file is intact; the user must know this one is not.
         m_prompt.Confirm(kSaveFailedText);
@@ -95,6 +103,7 @@ bool FileCommands::SaveTo(const std::string& path)
     }
     m_editor.MarkSaved();
     m_currentFile = path;
+    m_known = ReadKnownFile(path);
     return true;
 }
 
@@ -106,6 +115,7 @@ bool FileCommands::LoadAnnotations(const std::string& path)
     if (!m_timeline.LoadFile(path))
         return false;
     m_currentFile = path;
+    m_known = ReadKnownFile(path);
     return true;
 }
 
@@ -128,10 +138,18 @@ std::optional<bool> FileCommands::ImportForeign(const std::string& path)
     // A save must never write the program's XML over the table or the ELAN
     // file, and closing must ask before the import is lost.
     m_currentFile.clear();
+    m_known.reset();
     m_editor.MarkUnsaved();
     for (const std::string& notice : imported.notices)
         m_prompt.Inform(notice);
     return true;
+}
+
+void FileCommands::ResumeRecovered(const std::string& file, std::optional<KnownFile> known)
+{
+    m_currentFile = file;
+    m_known = std::move(known);
+    m_editor.MarkUnsaved();
 }
 
 std::optional<std::string> FileCommands::ChooseVideo() const

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include "KnownFile.h"
+
 class AnnotationEditor;
 class CMovieDriver;
 class CQTControl;
@@ -45,6 +47,9 @@ public:
     static const char* const kSaveTitle;
     static const char* const kSaveFailedText;
     static const char* const kUnsavedText;
+    static const char* const kChangedElsewhereText;
+    // Told of the file a save is about to replace, before it is replaced.
+    using VersionKeeper = std::function<void(const std::string& path)>;
 
     // `timeline`, `editor` and `prompt` are not owned and must outlive this
     // object; none is used before the first command.
@@ -68,6 +73,15 @@ public:
     // the question is open, a second request is refused without asking again.
     bool MayDiscardChanges();
 
+    void SetVersionKeeper(VersionKeeper keeper) { m_keepVersion = std::move(keeper); }
+    // What this window last knew of the current file on disk; none before
+    // any load or save, or when it could not be read.
+    const std::optional<KnownFile>& KnownOnDisk() const { return m_known; }
+    // Takes on a recovered copy's file and what its window knew of it, so
+    // that a save goes where that window's would have; the annotations
+    // count as unsaved.
+    void ResumeRecovered(const std::string& file, std::optional<KnownFile> known);
+
 private:
     CTimeline& m_timeline;
     UserPrompt& m_prompt;
@@ -80,5 +94,7 @@ private:
     AnnotationEditor& m_editor;
     Chooser m_chooser;
     std::string m_currentFile;
+    std::optional<KnownFile> m_known;
+    VersionKeeper m_keepVersion;
     bool m_asking = false;
 };

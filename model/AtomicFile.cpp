@@ -51,7 +51,7 @@ public:
     {
         constexpr int kAttempts = 100;
         for (int attempt = 0; attempt < kAttempts && m_fd < 0; ++attempt) {
-            m_name = (folder / (".quillmark-" + RandomLetters())).string();
+            m_name = (folder / (kTemporaryFilePrefix + RandomLetters())).string();
             m_fd = ::open(m_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (m_fd < 0 && errno != EEXIST)
                 break;
@@ -60,9 +60,12 @@ public:
     }
     ~TemporaryFile()
     {
+        // The caller reads errno for the reason of a failure.
+        const int error = errno;
         Close();
         if (m_created && !m_renamed)
             ::unlink(m_name.c_str());
+        errno = error;
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -119,8 +122,10 @@ std::optional<fs::path> ResolveSaveTarget(const std::string& path)
 bool WriteFileAtomically(const std::string& path, const FileContentWriter& write)
 {
     const auto resolved = ResolveSaveTarget(path);
-    if (!resolved)
+    if (!resolved) {
+        errno = ELOOP;
         return false;
+    }
     const fs::path& target = *resolved;
     fs::path folder = target.parent_path();
     if (folder.empty())

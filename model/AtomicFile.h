@@ -12,6 +12,10 @@
 // through a link keeps the link, as editors do. None for a loop of links.
 std::optional<std::filesystem::path> ResolveSaveTarget(const std::string& path);
 
+// The start of the temporary files' names: a program killed while writing
+// leaves one, and whoever owns the folder may tell them by it.
+inline constexpr const char* kTemporaryFilePrefix = ".quillmark-";
+
 // Writes a file's content to the descriptor it is given; false when a write
 // failed.
 using FileContentWriter = std::function<bool(int fd)>;
@@ -22,7 +26,8 @@ using FileContentWriter = std::function<bool(int fd)>;
 // temporary file. The target keeps its permissions; a new one gets the
 // usual ones. A target its owner made read-only is not replaced (root's
 // saves still replace it). An exception thrown by `write` reaches the
-// caller after the temporary file is removed.
+// caller after the temporary file is removed. After a failure errno tells
+// why, as the failing call left it.
 bool WriteFileAtomically(const std::string& path, const FileContentWriter& write);
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 

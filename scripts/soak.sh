@@ -25,7 +25,9 @@ bash scripts/make-demo.sh build/demo > /dev/null
 work="$(mktemp -d /tmp/quill-soak.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 cp build/demo/* "$work/"
-export QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1 XDG_RUNTIME_DIR="$work/xdg"
+# The state folder too is the soak's own: its recovery copies stay out of
+# the user's, and no copy left by someone else is offered at its start.
+export QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1 XDG_RUNTIME_DIR="$work/xdg" XDG_STATE_HOME="$work/state"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export QUILL_SOAK_MINUTES="$minutes" QUILL_SOAK_INTERVAL="$interval" QUILL_SOAK_DIR="$work"
 export QUILL_SOAK_PROGRAM="$program"

@@ -19,6 +19,10 @@
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
+    // The windows' recovery copies and versions go to a folder of this run's
+    // own: none is left in the user's, and none of an earlier run is found.
+    const QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
     // What a test makes the window remember goes here, never into the
     // user's own settings nor into the next test program's; QSettings reads
     // the variable once, so before anything uses it.

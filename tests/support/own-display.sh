@@ -9,7 +9,10 @@ size="$1"
 shift
 
 numberFile="$(mktemp /tmp/quill-display.XXXXXX)"
-Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
+# -noreset: a server left with no client resets, and a client connecting
+# meanwhile is refused now and then; a test that kills its program and
+# starts it again leaves the server without clients for a moment.
+Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$numberFile" >/dev/null 2>&1 &
 server=$!
 cleanup() {
   kill "$server" 2>/dev/null
