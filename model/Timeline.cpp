@@ -20,15 +20,25 @@ CTimeline::CTimeline()
     m_fontReady = 0;
 }
 
+const SegmentsAtTime& CTimeline::AtCurrentTime() const
+{
+    m_atTime.Update(m_tracks, m_revision, m_currentTime);
+    return m_atTime;
+}
+
+const Segment* CTimeline::FirstAtCurrentTime(const std::vector<const Segment*>& held) const
+{
+    return m_currentTime > 0 && !held.empty() ? held.front() : nullptr;
+}
+
 void CTimeline::GetSegmentText(std::string& out) const
 {
     out.clear();
-    for (const auto& track : m_tracks) {
-        for (const auto& segment : track->GetSegments()) {
-            if (segment->m_start <= m_currentTime && m_currentTime <= segment->m_end) {
-                out += segment->m_comment;
-                out += "  |  ";
-            }
+    const SegmentsAtTime& held = AtCurrentTime();
+    for (int position = 0; position < m_tracks.GetCount(); ++position) {
+        for (const Segment* segment : held.At(position)) {
+            out += segment->m_comment;
+            out += "  |  ";
         }
     }
 }
@@ -36,23 +46,21 @@ void CTimeline::GetSegmentText(std::string& out) const
 int CTimeline::GetCompanionVideoNumber() const
 {
     int result = 0;
-    int position = 0;
-    for (const auto& track : m_tracks) {
-        const Segment* segment = track->FindSegmentAt(m_currentTime);
+    const SegmentsAtTime& held = AtCurrentTime();
+    for (int position = 0; position < m_tracks.GetCount(); ++position) {
+        const Segment* segment = FirstAtCurrentTime(held.At(position));
         if (segment != nullptr && segment->m_videoNumber != 0) {
             result = segment->m_videoNumber;
             if (position == m_selectedTrack)
                 break;
         }
-        ++position;
     }
     return result;
 }
 
 const Segment* CTimeline::UpdateCurrentSegment()
 {
-    const Track* selected = m_tracks.GetTrack(m_selectedTrack);
-    m_currentSegment = selected != nullptr ? selected->FindSegmentAt(m_currentTime) : nullptr;
+    m_currentSegment = FirstAtCurrentTime(AtCurrentTime().At(m_selectedTrack));
     return m_currentSegment;
 }
 

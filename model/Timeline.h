@@ -5,8 +5,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Segment.h"
+#include "SegmentsAtTime.h"
 #include "TimelineGeometry.h"
 #include "TimelineRenderer.h"
 #include "Track.h"
@@ -118,6 +120,10 @@ public:
 
 private:
     void NoteChange() { ++m_revision; }
+    // The segments of each track under m_currentTime.
+    const SegmentsAtTime& AtCurrentTime() const;
+    // The first of `held`, as Track::FindSegmentAt finds it at m_currentTime.
+    const Segment* FirstAtCurrentTime(const std::vector<const Segment*>& held) const;
     void TracksReplaced();
 
     int32_t m_viewStart = 0;
@@ -128,4 +134,5 @@ private:
     UserPrompt* m_prompt = nullptr;
     std::function<void()> m_tracksReplaced;
     uint64_t m_revision = 0;
+    mutable SegmentsAtTime m_atTime;
 };
