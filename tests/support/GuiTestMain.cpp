@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QSurfaceFormat>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,10 @@ int main(int argc, char** argv)
 #if QUILL_LEAK_CHECKS
     // Leaks are looked for now, with every thread idle, and not again at
     // exit: there the libraries' threads end while the checker stops them,
-    // and it has crashed on one of them after every test had passed.
+    // and it has crashed on one of them after every test had passed. Qt's
+    // pooled threads may still be running a job or ending theirs; they are
+    // ended first, so that no thread comes or goes during the check.
+    QThreadPool::globalInstance()->waitForDone();
     __lsan_do_leak_check();
 #endif
     return result;
