@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 QString QuillmarkStateFolder()
 {
-    // The base directory specification has relative values ignored.
+    // A relative XDG_STATE_HOME is to be ignored, as if it were unset.
     const QString state = qEnvironmentVariable("XDG_STATE_HOME");
     const QString base = QDir::isAbsolutePath(state) ? state : QDir::homePath() + QStringLiteral("/.local/state");
     return QDir::cleanPath(base + QStringLiteral("/quillmark"));
