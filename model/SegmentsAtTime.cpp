@@ -125,9 +125,9 @@ void SegmentsAtTime::ScanAll(const Track& track, double t, Held& held, std::vect
 
 void SegmentsAtTime::LookUp(const Track& track, double t, Held& held, std::vector<const Segment*>& found)
 {
-    if (held.index.empty())
-        held.index.emplace_back(track);
-    const Index& index = held.index.front();
+    if (!held.index)
+        held.index.emplace(track);
+    const Index& index = *held.index;
     const auto& bounds = index.bounds;
     const auto below = std::lower_bound(bounds.begin(), bounds.end(), t);
     const auto above = std::upper_bound(below, bounds.end(), t);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class Segment;
@@ -51,7 +52,7 @@ private:
         double high = 0.0;
         bool onBound = true;
         int searches = 0;
-        std::vector<Index> index; // none or one, made at the second search
+        std::optional<Index> index; // made at the second search
 
         bool Holds(double t) const;
     };
