@@ -9,7 +9,6 @@
 
 #include <cstdio>
 
-#include <QOpenGLWidget>
 #include <QTemporaryDir>
 
 #include "Autosaver.h"
@@ -85,7 +84,7 @@ int main(int argc, char** argv)
     CAnnotatorDlg window(AudioOutput::Silent());
     g_window = &window;
     window.show();
-    if (qobject_cast<QOpenGLWidget*>(window.View().Surface()) == nullptr) {
+    if (!window.View().HasSurface()) {
         std::fprintf(stderr, "no OpenGL surface\n");
         return 1;
     }
