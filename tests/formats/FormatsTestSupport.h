@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FileContents.h"
 #include "TrackList.h"
 
 // Annotations written as data: bounds are set as they are, reversed or
@@ -65,7 +66,6 @@ ProcessRun RunProcess(const std::vector<std::string>& argv, const std::vector<st
 std::vector<std::vector<std::string>> DecodeHexRows(const std::string& printed);
 std::string DecodeHex(const std::string& token);
 
-std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // A fresh folder under the tests' data folder.
 std::string FreshFolder(const std::string& name);

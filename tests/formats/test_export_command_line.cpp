@@ -85,7 +85,7 @@ TEST_F(ExportCommandLine, EveryFormatWritesEachInputBesideIt)
         EXPECT_EQ(run.status, 0) << run.err;
         for (const char* input : {"notes.xml", "tableau.txt", "entretien.elan"}) {
             const std::string output = Path(fs::path(input).stem().string() + format.outputEnding);
-            EXPECT_EQ(WithoutDate(ReadFileBytes(output)), Expected(format, Path(input))) << output;
+            EXPECT_EQ(WithoutDate(ReadFileContents(output)), Expected(format, Path(input))) << output;
             fs::remove(output);
         }
         // Only the hard texts' mended segments are told, each naming its file.
@@ -110,12 +110,12 @@ TEST_F(ExportCommandLine, StandardOutputAndFolders)
     ExportInputs inputs;
     inputs.videoSeconds = 12.5;
     const ExportFormat& stats = *FindExportFormat("stats");
-    EXPECT_EQ(ReadFileBytes(Path("sorties/notes-stats.tsv")), Expected(stats, Path("notes.xml"), inputs));
-    EXPECT_EQ(ReadFileBytes(Path("sorties/entretien-stats.tsv")), Expected(stats, Path("entretien.elan"), inputs));
+    EXPECT_EQ(ReadFileContents(Path("sorties/notes-stats.tsv")), Expected(stats, Path("notes.xml"), inputs));
+    EXPECT_EQ(ReadFileContents(Path("sorties/entretien-stats.tsv")), Expected(stats, Path("entretien.elan"), inputs));
 
     const ProcessRun named = Quillmark({"--export", "vtt", "--output", Path("sorties/cues.txt"), Path("tableau.txt")});
     EXPECT_EQ(named.status, 0) << named.err;
-    EXPECT_EQ(ReadFileBytes(Path("sorties/cues.txt")), Expected(*FindExportFormat("vtt"), Path("tableau.txt")));
+    EXPECT_EQ(ReadFileContents(Path("sorties/cues.txt")), Expected(*FindExportFormat("vtt"), Path("tableau.txt")));
 }
 
 TEST_F(ExportCommandLine, UnreadableInputsAreToldAndTheOthersWritten)
@@ -133,8 +133,8 @@ TEST_F(ExportCommandLine, UnreadableInputsAreToldAndTheOthersWritten)
     const ProcessRun run = Quillmark(arguments);
     EXPECT_EQ(run.status, 1);
     const ExportFormat& tsv = *FindExportFormat("tsv");
-    EXPECT_EQ(ReadFileBytes(Path("notes.tsv")), Expected(tsv, Path("notes.xml")));
-    EXPECT_EQ(ReadFileBytes(Path("entretien.tsv")), Expected(tsv, Path("entretien.elan")));
+    EXPECT_EQ(ReadFileContents(Path("notes.tsv")), Expected(tsv, Path("notes.xml")));
+    EXPECT_EQ(ReadFileContents(Path("entretien.tsv")), Expected(tsv, Path("entretien.elan")));
     for (const std::string& name : bad) {
         SCOPED_TRACE(name);
         EXPECT_NE(run.err.find("quillmark : " + Path(name) + " : le fichier n'a pas été ouvert\n"), std::string::npos)
@@ -151,18 +151,18 @@ TEST_F(ExportCommandLine, OutputsAreReplacedOnlyWhenForced)
     EXPECT_EQ(kept.status, 1);
     EXPECT_NE(kept.err.find("quillmark : " + Path("notes.srt") + " : le fichier n'a pas été enregistré (il existe déjà"),
               std::string::npos) << kept.err;
-    EXPECT_EQ(ReadFileBytes(Path("notes.srt")), "ancien");
+    EXPECT_EQ(ReadFileContents(Path("notes.srt")), "ancien");
     EXPECT_TRUE(Exists("tableau.srt")); // the other input is still done
 
     const ProcessRun forced = Quillmark({"--export", "srt", "--force", Path("notes.xml")});
     EXPECT_EQ(forced.status, 0) << forced.err;
-    EXPECT_EQ(ReadFileBytes(Path("notes.srt")), Expected(*FindExportFormat("srt"), Path("notes.xml")));
+    EXPECT_EQ(ReadFileContents(Path("notes.srt")), Expected(*FindExportFormat("srt"), Path("notes.xml")));
 
     // Never over the file being read, nor twice over one output in a run.
-    const std::string table = ReadFileBytes(Path("tableau.txt"));
+    const std::string table = ReadFileContents(Path("tableau.txt"));
     const ProcessRun itself = Quillmark({"--export", "tsv", "--force", "--output", Path("tableau.txt"), Path("tableau.txt")});
     EXPECT_EQ(itself.status, 1);
-    EXPECT_EQ(ReadFileBytes(Path("tableau.txt")), table);
+    EXPECT_EQ(ReadFileContents(Path("tableau.txt")), table);
     WriteAnnotationFile(Path("tableau.xml"), kPlain);
     const ProcessRun twice = Quillmark({"--export", "csv", "--force", Path("tableau.txt"), Path("tableau.xml")});
     EXPECT_EQ(twice.status, 1);
@@ -220,7 +220,7 @@ TEST_F(ExportCommandLine, TheVideoGivesTheShareAndTheMediaAddress)
     fs::create_directory(Path("elan"));
     const ProcessRun eaf = Quillmark({"--export", "eaf", "--video", video, "--output", Path("elan"), Path("notes.xml")});
     EXPECT_EQ(eaf.status, 0) << eaf.err;
-    const std::string written = ReadFileBytes(Path("elan/notes.eaf"));
+    const std::string written = ReadFileContents(Path("elan/notes.eaf"));
     EXPECT_NE(written.find("MEDIA_URL=\"file://" + m_dir + "/s%C3%A9ance.mp4\""), std::string::npos) << written;
     EXPECT_NE(written.find("RELATIVE_MEDIA_URL=\"../s%C3%A9ance.mp4\""), std::string::npos);
 }
