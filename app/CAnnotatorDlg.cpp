@@ -236,7 +236,8 @@ void CAnnotatorDlg::OnTimer()
         // the one on screen is neither drawn nor presented again.
         m_view.DrawFrame(m_timeline);
         if (m_timeline.m_currentTime != m_timeline.m_lastTime) {
-            DoDataExchange(true);
+            // The box's own text is not read first: the text under the time
+            // replaces it whole.
             m_timeline.GetSegmentText(m_segmentText);
             DoDataExchange(false);
             m_timeline.m_lastTime = m_timeline.m_currentTime;
